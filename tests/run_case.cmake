@@ -1,0 +1,74 @@
+# Runs the program on one transcript case and fails unless its exit status,
+# standard output and standard error are exactly the expected ones.
+#   PROGRAM       the executable; LAUNCHER, optional, goes in front (valgrind)
+#   INPUT         input file, or "closed"
+#   OUTPUT        "file" (compared with EXPECTED_OUT), "/dev/full" or "closed"
+#   EXPECTED_ERR  expected standard error; empty when not given
+#   STATUS        expected exit status
+#   MEMORY_KIB    optional limit on the program's address space
+#   WORK          scratch folder for what the program wrote
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+set(actual_out "${WORK}/stdout")
+set(actual_err "${WORK}/stderr")
+set(command ${LAUNCHER} "${PROGRAM}")
+
+# A closed descriptor or a memory limit can only be had through a shell. The
+# input file is still given so that the program never inherits the terminal.
+set(closing "")
+set(input_file "${INPUT}")
+if(INPUT STREQUAL "closed")
+    string(APPEND closing " <&-")
+    set(input_file /dev/null)
+endif()
+if(OUTPUT STREQUAL "closed")
+    string(APPEND closing " >&-")
+elseif(OUTPUT STREQUAL "/dev/full")
+    set(actual_out /dev/full)
+endif()
+set(limit "")
+if(MEMORY_KIB)
+    set(limit "ulimit -v ${MEMORY_KIB} && ")
+endif()
+if(closing OR limit)
+    set(command sh -c "${limit}exec \"\$@\"${closing}" sh ${command})
+endif()
+
+execute_process(
+    COMMAND ${command}
+    INPUT_FILE "${input_file}"
+    OUTPUT_FILE "${actual_out}"
+    ERROR_FILE "${actual_err}"
+    RESULT_VARIABLE status
+    TIMEOUT 10
+)
+
+set(failures "")
+if(NOT status STREQUAL STATUS)
+    string(APPEND failures "exit status: expected ${STATUS}, got '${status}'\n")
+endif()
+if(OUTPUT STREQUAL "file")
+    execute_process(
+        COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED_OUT}" "${actual_out}"
+        RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
+    )
+    if(differs)
+        string(APPEND failures "standard output differs: diff ${EXPECTED_OUT} ${actual_out}\n")
+    endif()
+endif()
+if(NOT EXPECTED_ERR)
+    set(EXPECTED_ERR "${WORK}/no-stderr")
+    file(WRITE "${EXPECTED_ERR}" "")
+endif()
+execute_process(
+    COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED_ERR}" "${actual_err}"
+    RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
+)
+if(differs)
+    file(READ "${actual_err}" err)
+    string(APPEND failures "standard error differs from ${EXPECTED_ERR}:\n${err}")
+endif()
+if(failures)
+    message(FATAL_ERROR "${failures}")
+endif()

@@ -1,0 +1,91 @@
+"""Plays the program at a real pseudo-terminal, as a person would.
+
+A terminal echoes what is typed and shows each line end as CR LF. Every wait
+has a time limit, so a program that hangs or never prompts fails the test.
+"""
+import os
+import pty
+import select
+import sys
+import time
+
+PROGRAM = sys.argv[1]
+TIMEOUT = 10.0
+MENU = ("1 - Water $0.50\r\n2 - Apple Juice $1.00\r\n3 - Cola $1.50\r\n"
+        "4 - Fanta $2.00\r\n5 - Rum $10.00\r\n"
+        "Please enter a number from 1-5 to pick a beverage: ")
+
+
+def screen(balance):
+    return f"Current wallet size: {balance}\r\n" + MENU
+
+
+class Session:
+    def __init__(self):
+        self.pid, self.fd = pty.fork()
+        if self.pid == 0:
+            os.execv(PROGRAM, [PROGRAM])
+        self.seen = ""
+
+    def expect(self, text):
+        """Reads until the screen has shown exactly `text` after what came before."""
+        wanted = self.seen + text
+        deadline = time.monotonic() + TIMEOUT
+        while not self.seen.startswith(wanted):
+            if not wanted.startswith(self.seen):
+                sys.exit(f"screen differs:\nexpected {wanted!r}\n     got {self.seen!r}")
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.fd], [], [], left)[0]:
+                sys.exit(f"timed out waiting for {text!r}; screen so far: {self.seen!r}")
+            self.seen += os.read(self.fd, 4096).decode()
+
+    def type(self, keys):
+        os.write(self.fd, keys.encode())
+
+    def still_waiting(self):
+        time.sleep(0.3)
+        return os.waitpid(self.pid, os.WNOHANG) == (0, 0)
+
+    def exit_status(self):
+        deadline = time.monotonic() + TIMEOUT
+        while time.monotonic() < deadline:
+            pid, status = os.waitpid(self.pid, os.WNOHANG)
+            if pid:
+                os.close(self.fd)
+                return os.waitstatus_to_exitcode(status)
+            time.sleep(0.05)
+        os.kill(self.pid, 9)
+        sys.exit("the program did not end")
+
+
+def check(condition, failure):
+    if not condition:
+        sys.exit(failure)
+
+
+# A purchase, then a line without a number: the program waits for Enter.
+session = Session()
+session.expect(screen("15.00"))
+check(session.still_waiting(), "the program did not wait at the first prompt")
+session.type("1\n")
+session.expect("1\r\nYou have purchased 'Water' for $0.50\r\n" + screen("14.50"))
+session.type("q\n")
+session.expect("q\r\nInvalid selection, here is your money back.\r\n" + screen("14.50"))
+check(session.still_waiting(), "the program ended without waiting for Enter")
+session.type("\n")
+check(session.exit_status() == 0, "a session ended by a non-number did not end with status 0")
+
+# A spent wallet answers every line with the restart advice until Ctrl-D.
+session = Session()
+session.expect(screen("15.00"))
+for keys, bought, balance in [("5", "'Rum' for $10.00", "5.00"), ("4", "'Fanta' for $2.00", "3.00"),
+                              ("4", "'Fanta' for $2.00", "1.00"), ("2", "'Apple Juice' for $1.00", "0.00")]:
+    session.type(keys + "\n")
+    session.expect(f"{keys}\r\nYou have purchased {bought}\r\n" + screen(balance))
+advice = "Not enough money left!\r\nRestart the program for a new wallet!"
+session.type("x\n")
+session.expect("x\r\n" + advice)
+check(session.still_waiting(), "an emptied session ended by itself")
+session.type("\x04")
+session.expect(advice)
+check(session.exit_status() == 0, "Ctrl-D in an emptied session did not end it with status 0")
