@@ -10,6 +10,9 @@
 
 namespace {
 
+// Every run starts with the same money; a new wallet needs a new run.
+constexpr float full_wallet = 15.0F;
+
 constexpr std::string_view refund_message = "Invalid selection, here is your money back.\n";
 constexpr std::string_view short_of_money = "Not enough money left!\n";
 // Written without a line end: with an empty wallet every further line gets
@@ -76,7 +79,7 @@ bool answer_line(const std::string& line)
 
 int run_session()
 {
-    wallet = 15.0F;
+    wallet = full_wallet;
     show_menu();
     std::string line;
     while (true) {
