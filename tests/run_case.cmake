@@ -44,31 +44,31 @@ execute_process(
     TIMEOUT 10
 )
 
+# Notes in `failures` where a file the program wrote is not byte for byte the
+# expected one, with the start of what it did write.
+function(expect_same_bytes what expected actual)
+    execute_process(
+        COMMAND "${CMAKE_COMMAND}" -E compare_files "${expected}" "${actual}"
+        RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
+    )
+    if(differs)
+        file(READ "${actual}" written LIMIT 2000)
+        set(failures "${failures}${what} differs: diff ${expected} ${actual}\n${written}\n" PARENT_SCOPE)
+    endif()
+endfunction()
+
 set(failures "")
 if(NOT status STREQUAL STATUS)
     string(APPEND failures "exit status: expected ${STATUS}, got '${status}'\n")
 endif()
 if(OUTPUT STREQUAL "file")
-    execute_process(
-        COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED_OUT}" "${actual_out}"
-        RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
-    )
-    if(differs)
-        string(APPEND failures "standard output differs: diff ${EXPECTED_OUT} ${actual_out}\n")
-    endif()
+    expect_same_bytes("standard output" "${EXPECTED_OUT}" "${actual_out}")
 endif()
 if(NOT EXPECTED_ERR)
     set(EXPECTED_ERR "${WORK}/no-stderr")
     file(WRITE "${EXPECTED_ERR}" "")
 endif()
-execute_process(
-    COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED_ERR}" "${actual_err}"
-    RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
-)
-if(differs)
-    file(READ "${actual_err}" err)
-    string(APPEND failures "standard error differs from ${EXPECTED_ERR}:\n${err}")
-endif()
+expect_same_bytes("standard error" "${EXPECTED_ERR}" "${actual_err}")
 if(failures)
     message(FATAL_ERROR "${failures}")
 endif()
