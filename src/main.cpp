@@ -1,9 +1,11 @@
 #include "vending.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -21,23 +23,36 @@ constexpr std::string_view restart_advice = "Restart the program for a new walle
 
 // Pushes everything written so far to standard output, so that the prompt is
 // on screen while we wait for the next line. Returns 0 when all of it was
-// written, or else the error number of the write that failed.
+// written, or else the error number of the write that failed. That write may
+// have come earlier, within an answer (a terminal takes each line at once);
+// the stream then stays failed, and nothing since has touched errno.
 int flush_output()
 {
-    if (std::cout) {
-        errno = 0;
-        std::cout.flush();
-    }
-    if (std::cout) {
+    if (std::cout.flush()) {
         return 0;
     }
-    // The stream library may fail without leaving a reason behind.
-    return errno != 0 ? errno : EIO;
+    return errno;
 }
 
-int report_write_error(int error)
+// Returns 0 when the reads from standard input so far went well or simply met
+// the end of input, or else the error number of the read that failed.
+int input_error()
 {
-    std::cerr << "vending: write error: " << std::strerror(error) << '\n';
+    if (std::ferror(stdin) != 0) {
+        return errno;
+    }
+    // The line reader catches a failed allocation for a line too long to
+    // store, and marks the stream bad instead.
+    if (std::cin.bad()) {
+        return ENOMEM;
+    }
+    return 0;
+}
+
+// Says on standard error which kind of input or output failed and why.
+int report_error(std::string_view what, int error)
+{
+    std::cerr << "vending: " << what << " error: " << std::strerror(error) << '\n';
     return EXIT_FAILURE;
 }
 
@@ -84,7 +99,7 @@ int run_session()
     std::string line;
     while (true) {
         if (const int error = flush_output(); error != 0) {
-            return report_write_error(error);
+            return report_error("write", error);
         }
         // Once input has ended every further read fails and leaves the last
         // line in place; answering it again would repeat a purchase, or the
@@ -93,16 +108,22 @@ int run_session()
             return EXIT_SUCCESS;
         }
         std::getline(std::cin, line);
+        if (const int error = input_error(); error != 0) {
+            return report_error("read", error);
+        }
         if (!answer_line(line)) {
             break;
         }
     }
     if (const int error = flush_output(); error != 0) {
-        return report_write_error(error);
+        return report_error("write", error);
     }
     // Wait for Enter before closing, so that a console window opened just for
     // this program stays readable; at the end of input this returns at once.
     std::cin.get();
+    if (const int error = input_error(); error != 0) {
+        return report_error("read", error);
+    }
     return EXIT_SUCCESS;
 }
 
@@ -110,5 +131,11 @@ int run_session()
 
 int main()
 {
-    return run_session();
+    // Past start-up the only memory asked for holds the line just read, so
+    // running out of it means that line could not be read.
+    try {
+        return run_session();
+    } catch (const std::bad_alloc&) {
+        return report_error("read", ENOMEM);
+    }
 }
