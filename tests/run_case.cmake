@@ -1,11 +1,14 @@
 # Runs the program on one transcript case and fails unless its exit status,
 # standard output and standard error are exactly the expected ones.
 #   PROGRAM       the executable; LAUNCHER, optional, goes in front (valgrind)
-#   INPUT         input file, or "closed"
+#   INPUT         input file, "closed", or "reset:FILE" (FILE, then a read
+#                 that fails: the connection is reset)
 #   OUTPUT        "file" (compared with EXPECTED_OUT), "/dev/full" or "closed"
 #   EXPECTED_ERR  expected standard error; empty when not given
 #   STATUS        expected exit status
 #   MEMORY_KIB    optional limit on the program's address space
+#   OUTPUT_BLOCKS optional limit on the size of files it writes, in 512 bytes
+#   PYTHON        Python 3, for the reset input
 #   WORK          scratch folder for what the program wrote
 
 file(REMOVE_RECURSE "${WORK}")
@@ -14,12 +17,15 @@ set(actual_out "${WORK}/stdout")
 set(actual_err "${WORK}/stderr")
 set(command ${LAUNCHER} "${PROGRAM}")
 
-# A closed descriptor or a memory limit can only be had through a shell. The
-# input file is still given so that the program never inherits the terminal.
+# A closed descriptor or a limit can only be had through a shell. The input
+# file is still given so that the program never inherits the terminal.
 set(closing "")
 set(input_file "${INPUT}")
 if(INPUT STREQUAL "closed")
     string(APPEND closing " <&-")
+    set(input_file /dev/null)
+elseif(INPUT MATCHES "^reset:(.*)")
+    set(command "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/input_then_reset.py" "${CMAKE_MATCH_1}" ${command})
     set(input_file /dev/null)
 endif()
 if(OUTPUT STREQUAL "closed")
@@ -29,7 +35,11 @@ elseif(OUTPUT STREQUAL "/dev/full")
 endif()
 set(limit "")
 if(MEMORY_KIB)
-    set(limit "ulimit -v ${MEMORY_KIB} && ")
+    string(APPEND limit "ulimit -v ${MEMORY_KIB} && ")
+endif()
+if(OUTPUT_BLOCKS)
+    # Ignored, SIGXFSZ no longer kills the program: the write fails instead.
+    string(APPEND limit "ulimit -f ${OUTPUT_BLOCKS} && trap '' XFSZ && ")
 endif()
 if(closing OR limit)
     set(command sh -c "${limit}exec \"\$@\"${closing}" sh ${command})

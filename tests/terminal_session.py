@@ -6,7 +6,9 @@ has a time limit, so a program that hangs or never prompts fails the test.
 import os
 import pty
 import select
+import signal
 import sys
+import tempfile
 import time
 
 PROGRAM = sys.argv[1]
@@ -21,9 +23,16 @@ def screen(balance):
 
 
 class Session:
-    def __init__(self):
+    def __init__(self, input_file=None, error_pipe=None):
+        """Starts the program at a new terminal; it may read a file instead,
+        send its standard error down a pipe, and outlive a hang-up."""
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
+            if input_file:
+                os.dup2(os.open(input_file, os.O_RDONLY), 0)
+            if error_pipe:
+                os.dup2(error_pipe, 2)
+                signal.signal(signal.SIGHUP, signal.SIG_IGN)
             os.execv(PROGRAM, [PROGRAM])
         self.seen = ""
 
@@ -46,12 +55,17 @@ class Session:
         time.sleep(0.3)
         return os.waitpid(self.pid, os.WNOHANG) == (0, 0)
 
+    def hang_up(self):
+        if self.fd is not None:
+            os.close(self.fd)
+            self.fd = None
+
     def exit_status(self):
         deadline = time.monotonic() + TIMEOUT
         while time.monotonic() < deadline:
             pid, status = os.waitpid(self.pid, os.WNOHANG)
             if pid:
-                os.close(self.fd)
+                self.hang_up()
                 return os.waitstatus_to_exitcode(status)
             time.sleep(0.05)
         os.kill(self.pid, 9)
@@ -89,3 +103,20 @@ check(session.still_waiting(), "an emptied session ended by itself")
 session.type("\x04")
 session.expect(advice)
 check(session.exit_status() == 0, "Ctrl-D in an emptied session did not end it with status 0")
+
+# The terminal goes away while a long script is answered: the answer that
+# fails is reported, the rest is not written, and the status is 1.
+# The script is far longer than a terminal holds unread, so the program is
+# still writing when it hangs up.
+with tempfile.NamedTemporaryFile(suffix=".in") as script:
+    script.write(b"1\n" * 30 + b"x\n" * 5000)
+    script.flush()
+    errors, error_pipe = os.pipe()
+    session = Session(input_file=script.name, error_pipe=error_pipe)
+    os.close(error_pipe)
+    session.expect(screen("15.00"))
+    session.hang_up()
+    status = session.exit_status()
+report = os.read(errors, 4096).decode()
+check((status, report) == (1, "vending: write error: Input/output error\n"),
+      f"a hang-up gave status {status} and {report!r}")
