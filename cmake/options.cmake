@@ -26,3 +26,45 @@ function(vending_add_sanitizers target)
     target_compile_options("${target}" PRIVATE ${flags})
     target_link_options("${target}" PRIVATE ${flags})
 endfunction()
+
+option(VENDING_HARDENING "Compile and link with the hardening Debian gives its packages" ON)
+
+include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
+include(CheckPIESupported)
+
+# Stack protector, fortified libc calls, a position-independent program and
+# read-only relocations resolved at start-up, each where the toolchain has it.
+function(vending_add_hardening target)
+    if(NOT VENDING_HARDENING)
+        return()
+    endif()
+    check_pie_supported(LANGUAGES CXX)
+    set_target_properties("${target}" PROPERTIES POSITION_INDEPENDENT_CODE ON)
+    check_cxx_compiler_flag(-fstack-protector-strong VENDING_HAVE_STACK_PROTECTOR)
+    if(VENDING_HAVE_STACK_PROTECTOR)
+        target_compile_options("${target}" PRIVATE -fstack-protector-strong)
+        # MinGW links its stack check library only when told at link time.
+        target_link_options("${target}" PRIVATE -fstack-protector-strong)
+    endif()
+    # The checked libc calls need the optimiser to know the sizes of objects.
+    target_compile_definitions("${target}" PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
+    check_linker_flag(CXX "LINKER:-z,relro,-z,now" VENDING_HAVE_RELRO_NOW)
+    if(VENDING_HAVE_RELRO_NOW)
+        target_link_options("${target}" PRIVATE "LINKER:-z,relro,-z,now")
+    endif()
+endfunction()
+
+# Keeps the folders of a build out of what it compiles, so that the same
+# source gives the same program wherever it is built.
+function(vending_map_build_paths target)
+    check_cxx_compiler_flag(-ffile-prefix-map=a=b VENDING_HAVE_FILE_PREFIX_MAP)
+    if(VENDING_HAVE_FILE_PREFIX_MAP)
+        # The last map given is tried first: the build folder may lie inside
+        # the source folder.
+        target_compile_options(
+            "${target}" PRIVATE "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=."
+            "-ffile-prefix-map=${PROJECT_BINARY_DIR}=build"
+        )
+    endif()
+endfunction()
