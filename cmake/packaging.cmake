@@ -1,10 +1,33 @@
 # Packages made by cpack from a build folder: a Debian package and a tarball.
-# Name and version come from project().
+# Name and version come from project(). The tarball holds what
+# `cmake --install` installs; the Debian package holds its own component,
+# laid out as Debian policy asks.
+
+# The same commit packs into the same bytes: every time stamp in a package is
+# the last commit's, unless SOURCE_DATE_EPOCH names another.
+set(VENDING_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+if(VENDING_SOURCE_DATE_EPOCH STREQUAL "")
+    find_package(Git QUIET)
+    if(Git_FOUND)
+        execute_process(
+            COMMAND "${GIT_EXECUTABLE}" log -1 --format=%ct
+            WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+            OUTPUT_VARIABLE VENDING_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
+        )
+    endif()
+endif()
+if(NOT VENDING_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
+    # Source without its history: the date of the first release.
+    set(VENDING_SOURCE_DATE_EPOCH 1796774400)
+endif()
+
 set(CPACK_GENERATOR "DEB;TGZ")
 set(CPACK_PACKAGE_VENDOR "Vending maintainers")
 set(CPACK_PACKAGE_CONTACT "Seed 4d6f1311 maintainers <maintainers@users.noreply.c-seed-4d6f1311.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_VENDING_SOURCE_DATE_EPOCH "${VENDING_SOURCE_DATE_EPOCH}")
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/package_config.cmake")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
@@ -15,5 +38,46 @@ from Water at 0.50 to Rum at 10.00. Type a number a line to buy what the
 wallet covers; the machine says plainly when a choice is refused, when the
 wallet is spent and when the session ends. Sessions can be typed at a
 terminal or piped in from a script.")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+
+# The Debian package: the program among the games, and the manual page, the
+# changelog and the copyright where Debian keeps them, compressed as it asks.
+if(NOT WIN32)
+    find_program(GZIP_EXECUTABLE gzip REQUIRED)
+    set(debian_dir "${PROJECT_BINARY_DIR}/debian")
+    set(doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME}")
+
+    # Debian's changelog dates look like "Wed, 09 Dec 2026 00:00:00 +0000".
+    set(ENV{SOURCE_DATE_EPOCH} "${VENDING_SOURCE_DATE_EPOCH}")
+    string(TIMESTAMP VENDING_RELEASE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+    configure_file(packaging/changelog.in "${debian_dir}/changelog" @ONLY)
+
+    # The licence as a paragraph of Debian's copyright format: each line
+    # indented by one blank, an empty line written as " .".
+    file(STRINGS LICENSE license_lines)
+    list(FIND license_lines "Permission is hereby granted, free of charge, to any person obtaining a copy" first)
+    list(SUBLIST license_lines ${first} -1 license_lines)
+    list(TRANSFORM license_lines PREPEND " ")
+    list(TRANSFORM license_lines REPLACE "^ $" " .")
+    list(JOIN license_lines "\n" VENDING_LICENSE_TEXT)
+    configure_file(packaging/copyright.in "${debian_dir}/copyright" @ONLY)
+
+    add_custom_command(
+        OUTPUT "${debian_dir}/changelog.gz" "${debian_dir}/vending.6.gz"
+        COMMAND "${GZIP_EXECUTABLE}" -9nkf "${debian_dir}/changelog"
+        COMMAND "${GZIP_EXECUTABLE}" -9nc "${PROJECT_BINARY_DIR}/vending.6" > "${debian_dir}/vending.6.gz"
+        DEPENDS "${debian_dir}/changelog" "${PROJECT_BINARY_DIR}/vending.6"
+        VERBATIM
+    )
+    add_custom_target(debian_files ALL DEPENDS "${debian_dir}/changelog.gz" "${debian_dir}/vending.6.gz")
+
+    install(TARGETS vending RUNTIME DESTINATION games COMPONENT debian EXCLUDE_FROM_ALL)
+    install(FILES "${debian_dir}/vending.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6" COMPONENT debian EXCLUDE_FROM_ALL)
+    install(
+        FILES "${debian_dir}/copyright" "${debian_dir}/changelog.gz"
+        DESTINATION "${doc_dir}" COMPONENT debian EXCLUDE_FROM_ALL
+    )
+endif()
 
 include(CPack)

@@ -1,30 +1,66 @@
-# Builds the Debian package from the build folder, unpacks it and plays one
-# scripted session through the program it installs.
+# Builds the packages from the build folder and checks the Debian package the
+# way Debian would: its fields and files, lintian, the hardening of the program
+# it installs, and a scripted session played through that program. The tarball
+# must carry the licence.
 #   BUILD  the build folder   CASES  the transcript folder   WORK  scratch folder
+#   LINTIAN, READELF  the tools, found at configure time
 
 file(REMOVE_RECURSE "${WORK}")
 execute_process(
-    COMMAND "${CMAKE_CPACK_COMMAND}" -G DEB --config "${BUILD}/CPackConfig.cmake" -B "${WORK}/packages"
+    COMMAND "${CMAKE_CPACK_COMMAND}" -G "DEB;TGZ" --config "${BUILD}/CPackConfig.cmake" -B "${WORK}/packages"
     RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log
 )
-file(GLOB packages "${WORK}/packages/*.deb")
-list(LENGTH packages count)
-if(failed OR NOT count EQUAL 1)
-    message(FATAL_ERROR "cpack did not make one .deb:\n${log}")
+file(GLOB deb "${WORK}/packages/*.deb")
+file(GLOB tarball "${WORK}/packages/*.tar.gz")
+list(LENGTH deb debs)
+list(LENGTH tarball tarballs)
+if(failed OR NOT debs EQUAL 1 OR NOT tarballs EQUAL 1)
+    message(FATAL_ERROR "cpack did not make one .deb and one .tar.gz:\n${log}")
 endif()
 
-execute_process(COMMAND dpkg-deb -f "${packages}" Section Depends OUTPUT_VARIABLE fields COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND tar -tzf "${tarball}" OUTPUT_VARIABLE listing COMMAND_ERROR_IS_FATAL ANY)
+if(NOT listing MATCHES "/share/doc/vending/LICENSE\n")
+    message(FATAL_ERROR "the tarball lacks the licence:\n${listing}")
+endif()
+
+execute_process(COMMAND dpkg-deb -f "${deb}" Section Depends OUTPUT_VARIABLE fields COMMAND_ERROR_IS_FATAL ANY)
 if(NOT fields MATCHES "Section: games\nDepends: [^\n]*libc6")
     message(FATAL_ERROR "unexpected package fields:\n${fields}")
 endif()
 
-execute_process(COMMAND dpkg-deb -x "${packages}" "${WORK}/root" COMMAND_ERROR_IS_FATAL ANY)
-if(NOT EXISTS "${WORK}/root/usr/share/man/man6/vending.6")
-    message(FATAL_ERROR "the package lacks the manual page")
+if(NOT LINTIAN)
+    message(FATAL_ERROR "lintian is needed to check the package (Debian's lintian)")
 endif()
 execute_process(
+    COMMAND "${LINTIAN}" --fail-on error,warning "${deb}"
+    RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log
+)
+if(failed)
+    message(FATAL_ERROR "lintian finds fault with the package:\n${log}")
+endif()
+
+set(root "${WORK}/root")
+execute_process(COMMAND dpkg-deb -x "${deb}" "${root}" COMMAND_ERROR_IS_FATAL ANY)
+file(READ "${root}/usr/share/doc/vending/copyright" copyright)
+if(NOT copyright MATCHES "\nCopyright: 2026 the vending authors\nLicense: Expat\n.*\n Permission is hereby granted")
+    message(FATAL_ERROR "the copyright file does not carry the licence:\n${copyright}")
+endif()
+
+# Each of Debian's hardening features leaves its mark in the program.
+set(program "${root}/usr/games/vending")
+execute_process(
+    COMMAND "${READELF}" --file-header --program-headers --dynamic --dyn-syms --wide "${program}"
+    OUTPUT_VARIABLE elf COMMAND_ERROR_IS_FATAL ANY
+)
+foreach(feature "Type: +DYN" "Flags: [A-Z ]*PIE" "GNU_RELRO" "BIND_NOW" "__stack_chk_fail")
+    if(NOT elf MATCHES "${feature}")
+        message(FATAL_ERROR "the packaged program lacks hardening: no '${feature}' in readelf's report")
+    endif()
+endforeach()
+
+execute_process(
     COMMAND "${CMAKE_COMMAND}"
-        "-DPROGRAM=${WORK}/root/usr/bin/vending"
+        "-DPROGRAM=${program}"
         "-DINPUT=${CASES}/each-drink.in"
         -DOUTPUT=file
         "-DEXPECTED_OUT=${CASES}/each-drink.out"
