@@ -1,12 +1,3 @@
-# Cross build for the 32-bit Windows console with MinGW-w64 (Debian package
-# g++-mingw-w64-i686-posix).
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows console build.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# One self-contained vending.exe, without the MinGW runtime DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+include("${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake")
