@@ -1,5 +1,6 @@
-# Packages made by cpack from a build folder: a Debian package and a tarball.
-# Name and version come from project(). The tarball holds what
+# Packages made by cpack from a build folder: a Debian package and a tarball,
+# or for Windows a ZIP (vending-<version>-win32.zip or -win64.zip). Name and
+# version come from project(). The tarball and the ZIP hold what
 # `cmake --install` installs; the Debian package holds its own component,
 # laid out as Debian policy asks.
 
@@ -21,7 +22,17 @@ if(NOT VENDING_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
     set(VENDING_SOURCE_DATE_EPOCH 1796774400)
 endif()
 
-set(CPACK_GENERATOR "DEB;TGZ")
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+    # CPack tells 64-bit Windows builds apart only for Microsoft's compiler.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(CPACK_SYSTEM_NAME win64)
+    else()
+        set(CPACK_SYSTEM_NAME win32)
+    endif()
+else()
+    set(CPACK_GENERATOR "DEB;TGZ")
+endif()
 set(CPACK_PACKAGE_VENDOR "Vending maintainers")
 set(CPACK_PACKAGE_CONTACT "Seed 4d6f1311 maintainers <maintainers@users.noreply.c-seed-4d6f1311.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")

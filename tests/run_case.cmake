@@ -9,6 +9,8 @@
 #   MEMORY_KIB    optional limit on the program's address space
 #   OUTPUT_BLOCKS optional limit on the size of files it writes, in 512 bytes
 #   PYTHON        Python 3, for the reset input
+#   CRLF          when true, every line end written is expected as CR LF
+#                 (a Windows program in text mode)
 #   WORK          scratch folder for what the program wrote
 
 file(REMOVE_RECURSE "${WORK}")
@@ -57,6 +59,13 @@ execute_process(
 # Notes in `failures` where a file the program wrote is not byte for byte the
 # expected one, with the start of what it did write.
 function(expect_same_bytes what expected actual)
+    if(CRLF)
+        file(READ "${expected}" text)
+        string(REPLACE "\n" "\r\n" text "${text}")
+        string(MAKE_C_IDENTIFIER "${what}" name)
+        set(expected "${WORK}/expected-${name}")
+        file(WRITE "${expected}" "${text}")
+    endif()
     execute_process(
         COMMAND "${CMAKE_COMMAND}" -E compare_files "${expected}" "${actual}"
         RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
