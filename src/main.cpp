@@ -22,31 +22,20 @@ constexpr std::string_view short_of_money = "Not enough money left!\n";
 constexpr std::string_view restart_advice = "Restart the program for a new wallet!";
 
 // Pushes everything written so far to standard output, so that the prompt is
-// on screen while we wait for the next line. Returns 0 when all of it was
-// written, or else the error number of the write that failed. That write may
-// have come earlier, within an answer (a terminal takes each line at once);
-// the stream then stays failed, and nothing since has touched errno.
-int flush_output()
+// on screen while we wait for the next line. False when a write failed: this
+// one, or one earlier within an answer (a terminal takes each line at once),
+// which leaves the stream failed. Either way errno still says why.
+bool flush_output()
 {
-    if (std::cout.flush()) {
-        return 0;
-    }
-    return errno;
+    return !std::cout.flush().fail();
 }
 
-// Returns 0 when the reads from standard input so far went well or simply met
-// the end of input, or else the error number of the read that failed.
-int input_error()
+// True when a read from standard input failed, rather than met the end of
+// input. The line reader catches a failed allocation for a line too long to
+// store, and marks the stream bad instead.
+bool input_failed()
 {
-    if (std::ferror(stdin) != 0) {
-        return errno;
-    }
-    // The line reader catches a failed allocation for a line too long to
-    // store, and marks the stream bad instead.
-    if (std::cin.bad()) {
-        return ENOMEM;
-    }
-    return 0;
+    return std::ferror(stdin) != 0 || std::cin.bad();
 }
 
 // Says on standard error which kind of input or output failed and why.
@@ -54,6 +43,12 @@ int report_error(std::string_view what, int error)
 {
     std::cerr << "vending: " << what << " error: " << std::strerror(error) << '\n';
     return EXIT_FAILURE;
+}
+
+int report_read_error()
+{
+    // Without an error from the system, the line did not fit in memory.
+    return report_error("read", std::ferror(stdin) != 0 ? errno : ENOMEM);
 }
 
 // Answers a selection number that was read while money is left.
@@ -98,8 +93,8 @@ int run_session()
     show_menu();
     std::string line;
     while (true) {
-        if (const int error = flush_output(); error != 0) {
-            return report_error("write", error);
+        if (!flush_output()) {
+            return report_error("write", errno);
         }
         // Once input has ended every further read fails and leaves the last
         // line in place; answering it again would repeat a purchase, or the
@@ -108,21 +103,21 @@ int run_session()
             return EXIT_SUCCESS;
         }
         std::getline(std::cin, line);
-        if (const int error = input_error(); error != 0) {
-            return report_error("read", error);
+        if (input_failed()) {
+            return report_read_error();
         }
         if (!answer_line(line)) {
             break;
         }
     }
-    if (const int error = flush_output(); error != 0) {
-        return report_error("write", error);
+    if (!flush_output()) {
+        return report_error("write", errno);
     }
     // Wait for Enter before closing, so that a console window opened just for
     // this program stays readable; at the end of input this returns at once.
     std::cin.get();
-    if (const int error = input_error(); error != 0) {
-        return report_error("read", error);
+    if (input_failed()) {
+        return report_read_error();
     }
     return EXIT_SUCCESS;
 }
