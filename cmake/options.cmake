@@ -48,7 +48,7 @@ function(vending_add_hardening target)
         target_link_options("${target}" PRIVATE -fstack-protector-strong)
     endif()
     # The checked libc calls need the optimiser to know the sizes of objects.
-    target_compile_definitions("${target}" PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
+    target_compile_definitions("${target}" PRIVATE $<$<OR:$<CONFIG:Release>,$<CONFIG:RelWithDebInfo>,$<CONFIG:MinSizeRel>>:_FORTIFY_SOURCE=2>)
     check_linker_flag(CXX "LINKER:-z,relro,-z,now" VENDING_HAVE_RELRO_NOW)
     if(VENDING_HAVE_RELRO_NOW)
         target_link_options("${target}" PRIVATE "LINKER:-z,relro,-z,now")
