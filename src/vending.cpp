@@ -1,6 +1,5 @@
 #include "vending.hpp"
 
-#include <algorithm>
 #include <iomanip>
 #include <iostream>
 
@@ -8,9 +7,15 @@ float wallet = 0.0F;
 
 const Beverage* find_beverage(int selection)
 {
-    const auto* found = std::find_if(beverages.begin(), beverages.end(),
-                                     [selection](const Beverage& beverage) { return beverage.selection == selection; });
-    return found == beverages.end() ? nullptr : found;
+    // A plain loop rather than std::find_if, whose iterator is a pointer in
+    // some libraries and a class in others.
+    for (const Beverage& beverage : beverages) {
+        // cppcheck-suppress useStlAlgorithm
+        if (beverage.selection == selection) {
+            return &beverage;
+        }
+    }
+    return nullptr;
 }
 
 void show_menu()
