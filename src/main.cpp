@@ -77,6 +77,10 @@ bool answer_line(const std::string& line)
     // Lenient on purpose: blanks before the number, a sign and anything after
     // its digits are accepted, so "  +3", "3abc" and "3.7" all pick 3.
     std::stringstream fields(line);
+    // Some libraries hold every digit of the number in memory while they read
+    // it. When that memory runs out, the line could not be read, which is not
+    // the same as a line without a number: let the failure through.
+    fields.exceptions(std::ios::badbit);
     int selection = 0;
     if (!(fields >> selection)) {
         std::cout << refund_message;
