@@ -29,6 +29,10 @@ endfunction()
 
 option(VENDING_HARDENING "Compile and link with the hardening Debian gives its packages" ON)
 
+# Optimised builds, where the checked libc calls work and the program is one
+# to ship; a Debug build is debugged where it was built.
+set(vending_release_configs "$<OR:$<CONFIG:Release>,$<CONFIG:RelWithDebInfo>,$<CONFIG:MinSizeRel>>")
+
 include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
@@ -48,7 +52,10 @@ function(vending_add_hardening target)
         target_link_options("${target}" PRIVATE -fstack-protector-strong)
     endif()
     # The checked libc calls need the optimiser to know the sizes of objects.
-    target_compile_definitions("${target}" PRIVATE $<$<OR:$<CONFIG:Release>,$<CONFIG:RelWithDebInfo>,$<CONFIG:MinSizeRel>>:_FORTIFY_SOURCE=2>)
+    # A packager's flags may choose their level already.
+    if(NOT CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
+        target_compile_definitions("${target}" PRIVATE "$<${vending_release_configs}:_FORTIFY_SOURCE=2>")
+    endif()
     check_linker_flag(CXX "LINKER:-z,relro,-z,now" VENDING_HAVE_RELRO_NOW)
     if(VENDING_HAVE_RELRO_NOW)
         target_link_options("${target}" PRIVATE "LINKER:-z,relro,-z,now")
@@ -63,8 +70,8 @@ function(vending_map_build_paths target)
         # The last map given is tried first: the build folder may lie inside
         # the source folder.
         target_compile_options(
-            "${target}" PRIVATE "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=."
-            "-ffile-prefix-map=${PROJECT_BINARY_DIR}=build"
+            "${target}" PRIVATE "$<${vending_release_configs}:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>"
+            "$<${vending_release_configs}:-ffile-prefix-map=${PROJECT_BINARY_DIR}=build>"
         )
     endif()
 endfunction()
