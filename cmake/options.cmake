@@ -28,6 +28,7 @@ function(vending_add_sanitizers target)
 endfunction()
 
 option(VENDING_HARDENING "Compile and link with the hardening Debian gives its packages" ON)
+option(VENDING_STATIC "Link the program statically, as a static PIE where the toolchain can" OFF)
 
 # Optimised builds, where the checked libc calls work and the program is one
 # to ship; a Debug build is debugged where it was built.
@@ -43,7 +44,11 @@ function(vending_add_hardening target)
     if(NOT VENDING_HARDENING)
         return()
     endif()
-    check_pie_supported(LANGUAGES CXX)
+    # Checked, CMake links a position-independent program as a dynamic one;
+    # a static one is linked as a static PIE below instead.
+    if(NOT VENDING_STATIC)
+        check_pie_supported(LANGUAGES CXX)
+    endif()
     set_target_properties("${target}" PROPERTIES POSITION_INDEPENDENT_CODE ON)
     check_cxx_compiler_flag(-fstack-protector-strong VENDING_HAVE_STACK_PROTECTOR)
     if(VENDING_HAVE_STACK_PROTECTOR)
@@ -73,5 +78,19 @@ function(vending_map_build_paths target)
             "${target}" PRIVATE "$<${vending_release_configs}:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>"
             "$<${vending_release_configs}:-ffile-prefix-map=${PROJECT_BINARY_DIR}=build>"
         )
+    endif()
+endfunction()
+
+# One program that needs no library of the system it runs on, for Linux
+# systems of every kind. A static PIE keeps address randomisation.
+function(vending_link_static target)
+    if(NOT VENDING_STATIC)
+        return()
+    endif()
+    check_linker_flag(CXX -static-pie VENDING_HAVE_STATIC_PIE)
+    if(VENDING_HAVE_STATIC_PIE AND VENDING_HARDENING)
+        target_link_options("${target}" PRIVATE -static-pie)
+    else()
+        target_link_options("${target}" PRIVATE -static)
     endif()
 endfunction()

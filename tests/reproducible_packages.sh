@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and packages the last commit twice, from clones in two folders of
-# different names, a few seconds apart, with the README's commands; fails
-# unless the two builds give byte-identical packages.
+# different names, a few seconds apart, with the README's commands: the
+# Debian package and tarball, and the static release tarballs for x86_64 and
+# 64-bit ARM. Fails unless the two builds give byte-identical packages.
 # Usage: tests/reproducible_packages.sh [REPOSITORY]
 set -euo pipefail
 repository=$(cd "${1:-.}" && pwd)
@@ -12,9 +13,11 @@ for clone in one another-clone; do
     git clone --quiet "$repository" "$work/$clone"
     (
         cd "$work/$clone"
-        cmake --preset default >/dev/null
-        cmake --build --preset default >/dev/null
-        cpack --config build/default/CPackConfig.cmake -B build/packages >/dev/null
+        for preset in default static static-arm64; do
+            cmake --preset "$preset" >/dev/null
+            cmake --build --preset "$preset" >/dev/null
+            cpack --config "build/$preset/CPackConfig.cmake" -B build/packages >/dev/null
+        done
     )
     sleep 2
 done

@@ -2,6 +2,7 @@
 
 A terminal echoes what is typed and shows each line end as CR LF. Every wait
 has a time limit, so a program that hangs or never prompts fails the test.
+Usage: terminal_session.py [EMULATOR...] PROGRAM
 """
 import os
 import pty
@@ -11,7 +12,8 @@ import sys
 import tempfile
 import time
 
-PROGRAM = sys.argv[1]
+# The program, after whatever runs it (an emulator).
+COMMAND = sys.argv[1:]
 TIMEOUT = 10.0
 MENU = ("1 - Water $0.50\r\n2 - Apple Juice $1.00\r\n3 - Cola $1.50\r\n"
         "4 - Fanta $2.00\r\n5 - Rum $10.00\r\n"
@@ -33,7 +35,7 @@ class Session:
             if error_pipe:
                 os.dup2(error_pipe, 2)
                 signal.signal(signal.SIGHUP, signal.SIG_IGN)
-            os.execv(PROGRAM, [PROGRAM])
+            os.execvp(COMMAND[0], COMMAND)
         self.seen = ""
 
     def expect(self, text):
