@@ -3,25 +3,8 @@
 # static program a release tarball (vending-<version>-linux-x86_64.tar.gz,
 # say). Name and version come from project(). The tarball and the ZIP hold what
 # `cmake --install` installs; the Debian package holds its own component,
-# laid out as Debian policy asks.
-
-# The same commit packs into the same bytes: every time stamp in a package is
-# the last commit's, unless SOURCE_DATE_EPOCH names another.
-set(VENDING_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
-if(VENDING_SOURCE_DATE_EPOCH STREQUAL "")
-    find_package(Git QUIET)
-    if(Git_FOUND)
-        execute_process(
-            COMMAND "${GIT_EXECUTABLE}" log -1 --format=%ct
-            WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
-            OUTPUT_VARIABLE VENDING_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
-        )
-    endif()
-endif()
-if(NOT VENDING_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
-    # Source without its history: the date of the first release.
-    set(VENDING_SOURCE_DATE_EPOCH 1796774400)
-endif()
+# laid out as Debian policy asks. Every time stamp in a package is the release
+# date's.
 
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
@@ -53,9 +36,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "\
 vending starts with a wallet of 15.00 dollars and a menu of five drinks,
 from Water at 0.50 to Rum at 10.00. Type a number a line to buy what the
-wallet covers; the machine says plainly when a choice is refused, when the
-wallet is spent and when the session ends. Sessions can be typed at a
-terminal or piped in from a script.")
+wallet covers; the machine says plainly when a choice is refused and when
+the wallet is spent. Sessions can be typed at a terminal or piped in from a
+script.")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 
@@ -67,9 +50,6 @@ if(NOT WIN32 AND NOT VENDING_STATIC AND GZIP_EXECUTABLE)
     set(debian_dir "${PROJECT_BINARY_DIR}/debian")
     set(doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME}")
 
-    # Debian's changelog dates look like "Wed, 09 Dec 2026 00:00:00 +0000".
-    set(ENV{SOURCE_DATE_EPOCH} "${VENDING_SOURCE_DATE_EPOCH}")
-    string(TIMESTAMP VENDING_RELEASE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
     configure_file(packaging/changelog.in "${debian_dir}/changelog" @ONLY)
 
     # The licence as a paragraph of Debian's copyright format: each line
