@@ -44,8 +44,8 @@ function(vending_add_hardening target)
     if(NOT VENDING_HARDENING)
         return()
     endif()
-    # Checked, CMake links a position-independent program as a dynamic one;
-    # a static one is linked as a static PIE below instead.
+    # Once this is checked, CMake links a position-independent program with
+    # -pie, as a dynamic one; a static program is made a static PIE below.
     if(NOT VENDING_STATIC)
         check_pie_supported(LANGUAGES CXX)
     endif()
