@@ -62,7 +62,7 @@ run(
         "-DPROGRAM=${program}"
         "-DINPUT=${CASES}/each-drink.in"
         -DOUTPUT=file
-        "-DEXPECTED_OUT=${CASES}/each-drink.out"
+        "-DEXPECTED=${CASES}/each-drink"
         -DSTATUS=0
         "-DWORK=${WORK}/session"
         -P "${CMAKE_CURRENT_LIST_DIR}/run_case.cmake"

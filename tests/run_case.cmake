@@ -1,10 +1,15 @@
 # Runs the program on one transcript case and fails unless its exit status,
-# standard output and standard error are exactly the expected ones.
+# standard output and standard error are exactly the expected ones, showing
+# how they differ.
 #   PROGRAM       the executable; LAUNCHER, optional, goes in front (valgrind)
-#   INPUT         input file, "closed", or "reset:FILE" (FILE, then a read
+#   INPUT         input file, "closed", "generated:SCRIPT" (what the shell
+#                 script SCRIPT prints) or "reset:FILE" (FILE, then a read
 #                 that fails: the connection is reset)
-#   OUTPUT        "file" (compared with EXPECTED_OUT), "/dev/full" or "closed"
-#   EXPECTED_ERR  expected standard error; empty when not given
+#   OUTPUT        "file" (compared with EXPECTED.out), "/dev/full" or "closed"
+#   EXPECTED      the expected files without their endings: EXPECTED.out, and
+#                 EXPECTED.err where standard error is not to be empty
+#   EXACT_REASONS when false, the reason after "error: " in a failure report
+#                 may be any words: it is the C library's own
 #   STATUS        expected exit status
 #   MEMORY_KIB    optional limit on the program's address space
 #   OUTPUT_BLOCKS optional limit on the size of files it writes, in 512 bytes
@@ -12,19 +17,30 @@
 #   CRLF          when true, every line end written is expected as CR LF
 #                 (a Windows program in text mode)
 #   WORK          scratch folder for what the program wrote
+# With the environment variable VENDING_BLESS set, what the program writes
+# becomes the expected files instead: for a new case, to be read before it is
+# committed.
 
+cmake_policy(VERSION 3.18)
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 set(actual_out "${WORK}/stdout")
 set(actual_err "${WORK}/stderr")
 set(command ${LAUNCHER} "${PROGRAM}")
 
-# A closed descriptor or a limit can only be had through a shell. The input
-# file is still given so that the program never inherits the terminal.
+# A closed descriptor, a generated input or a limit can only be had through a
+# shell. The input file is still given so that the program never inherits the
+# terminal.
 set(closing "")
+set(feed "")
+set(script sh)
 set(input_file "${INPUT}")
 if(INPUT STREQUAL "closed")
     string(APPEND closing " <&-")
+    set(input_file /dev/null)
+elseif(INPUT MATCHES "^generated:(.*)")
+    set(feed "sh \"\$0\" | ")
+    set(script "${CMAKE_MATCH_1}")
     set(input_file /dev/null)
 elseif(INPUT MATCHES "^reset:(.*)")
     set(command "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/input_then_reset.py" "${CMAKE_MATCH_1}" ${command})
@@ -43,8 +59,9 @@ if(OUTPUT_BLOCKS)
     # Ignored, SIGXFSZ no longer kills the program: the write fails instead.
     string(APPEND limit "ulimit -f ${OUTPUT_BLOCKS} && trap '' XFSZ && ")
 endif()
-if(closing OR limit)
-    set(command sh -c "${limit}exec \"\$@\"${closing}" sh ${command})
+if(closing OR limit OR feed)
+    # The limits hold for the program alone, not for what feeds it.
+    set(command sh -c "${feed}(${limit}exec \"\$@\"${closing})" "${script}" ${command})
 endif()
 
 execute_process(
@@ -56,38 +73,84 @@ execute_process(
     TIMEOUT 10
 )
 
+if(DEFINED ENV{VENDING_BLESS})
+    if(CRLF OR NOT EXACT_REASONS)
+        message(FATAL_ERROR "Write expected files from a native build on GNU's C library, such as build/default")
+    endif()
+    if(OUTPUT STREQUAL "file")
+        file(COPY_FILE "${actual_out}" "${EXPECTED}.out")
+    endif()
+    file(SIZE "${actual_err}" error_bytes)
+    if(error_bytes)
+        file(COPY_FILE "${actual_err}" "${EXPECTED}.err")
+    else()
+        file(REMOVE "${EXPECTED}.err")
+    endif()
+    message("Wrote the expected files of ${EXPECTED}; the exit status was ${status}, the row says ${STATUS}")
+    return()
+endif()
+
+# The bytes of FILE in OUT, each as two hex digits and a blank, with CR LF
+# for each line end where CRLF is asked for, and where reasons may differ,
+# the reason of each failure report left out.
+function(read_bytes file crlf out)
+    file(READ "${file}" bytes HEX)
+    string(REGEX REPLACE "(..)" "\\1 " bytes "${bytes}")
+    if(crlf)
+        string(REPLACE "0a " "0d 0a " bytes "${bytes}")
+    endif()
+    if(NOT EXACT_REASONS)
+        # "error: " and the bytes after it up to the line end.
+        string(REGEX REPLACE "(65 72 72 6f 72 3a 20 )(([1-9a-f].|0[^ad]) )+" "\\1reason " bytes "${bytes}")
+    endif()
+    set(${out} "${bytes}" PARENT_SCOPE)
+endfunction()
+
+find_program(DIFF diff)
 # Notes in `failures` where a file the program wrote is not byte for byte the
-# expected one, with the start of what it did write.
+# expected one, with how they differ: a unified diff, or where there is no
+# diff, the lines that differ.
 function(expect_same_bytes what expected actual)
+    read_bytes("${expected}" "${CRLF}" expected_bytes)
+    read_bytes("${actual}" OFF actual_bytes)
+    if(expected_bytes STREQUAL actual_bytes)
+        return()
+    endif()
     if(CRLF)
+        # Shown as the program should have written it.
         file(READ "${expected}" text)
         string(REPLACE "\n" "\r\n" text "${text}")
         string(MAKE_C_IDENTIFIER "${what}" name)
         set(expected "${WORK}/expected-${name}")
         file(WRITE "${expected}" "${text}")
     endif()
-    execute_process(
-        COMMAND "${CMAKE_COMMAND}" -E compare_files "${expected}" "${actual}"
-        RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET
-    )
-    if(differs)
-        file(READ "${actual}" written LIMIT 2000)
-        set(failures "${failures}${what} differs: diff ${expected} ${actual}\n${written}\n" PARENT_SCOPE)
+    if(DIFF)
+        execute_process(COMMAND "${DIFF}" -u "${expected}" "${actual}" COMMAND head -n 40 OUTPUT_VARIABLE report)
+    else()
+        file(STRINGS "${expected}" expected_lines)
+        file(STRINGS "${actual}" actual_lines)
+        set(report "")
+        foreach(line IN ZIP_LISTS expected_lines actual_lines)
+            if(NOT line_0 STREQUAL line_1)
+                string(APPEND report "- ${line_0}\n+ ${line_1}\n")
+            endif()
+        endforeach()
     endif()
+    set(failures "${failures}${what} differs (the first 40 lines of the difference):\n${report}" PARENT_SCOPE)
 endfunction()
 
 set(failures "")
-if(NOT status STREQUAL STATUS)
-    string(APPEND failures "exit status: expected ${STATUS}, got '${status}'\n")
-endif()
 if(OUTPUT STREQUAL "file")
-    expect_same_bytes("standard output" "${EXPECTED_OUT}" "${actual_out}")
+    expect_same_bytes("standard output" "${EXPECTED}.out" "${actual_out}")
 endif()
-if(NOT EXPECTED_ERR)
-    set(EXPECTED_ERR "${WORK}/no-stderr")
-    file(WRITE "${EXPECTED_ERR}" "")
+set(expected_err "${EXPECTED}.err")
+if(NOT EXISTS "${expected_err}")
+    set(expected_err "${WORK}/no-stderr")
+    file(WRITE "${expected_err}" "")
 endif()
-expect_same_bytes("standard error" "${EXPECTED_ERR}" "${actual_err}")
-if(failures)
-    message(FATAL_ERROR "${failures}")
+expect_same_bytes("standard error" "${expected_err}" "${actual_err}")
+if(failures OR NOT status STREQUAL STATUS)
+    # Printed as it is: a fatal message would be reflowed.
+    message("exit status: expected ${STATUS}, got '${status}'\n${failures}")
+    message(FATAL_ERROR "the case failed")
 endif()
