@@ -1,4 +1,13 @@
 option(BUILD_TESTING "Build the test suite" ON)
+
+# WebAssembly runs inside a host, Node.js or a browser, rather than on a
+# system of its own.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "wasm32")
+    set(VENDING_WASM ON)
+else()
+    set(VENDING_WASM OFF)
+endif()
+option(VENDING_WEB "With WebAssembly, make the page that plays the program in a browser" OFF)
 option(VENDING_WARNINGS "Compile with the project's strict warning set" ON)
 option(VENDING_SANITIZE "Compile with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
@@ -41,7 +50,9 @@ include(CheckPIESupported)
 # Stack protector, fortified libc calls, a position-independent program and
 # read-only relocations resolved at start-up, each where the toolchain has it.
 function(vending_add_hardening target)
-    if(NOT VENDING_HARDENING)
+    # WebAssembly keeps return addresses out of the program's memory, and its
+    # modules have no relocations or addresses to randomise.
+    if(NOT VENDING_HARDENING OR VENDING_WASM)
         return()
     endif()
     # Once this is checked, CMake links a position-independent program with

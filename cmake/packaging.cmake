@@ -1,7 +1,7 @@
 # Packages made by cpack from a build folder: a Debian package and a tarball,
 # for Windows a ZIP (vending-<version>-win32.zip or -win64.zip), and for a
 # static program a release tarball (vending-<version>-linux-x86_64.tar.gz,
-# say). Name and version come from project(). The tarball and the ZIP hold what
+# say), for WebAssembly a ZIP of the web page (vending-<version>-web.zip). Name and version come from project(). The tarball and the ZIP hold what
 # `cmake --install` installs; the Debian package holds its own component,
 # laid out as Debian policy asks. Every time stamp in a package is the release
 # date's.
@@ -14,6 +14,9 @@ if(WIN32)
     else()
         set(CPACK_SYSTEM_NAME win32)
     endif()
+elseif(VENDING_WASM)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_SYSTEM_NAME web)
 elseif(VENDING_STATIC)
     set(CPACK_GENERATOR TGZ)
     string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAME)
@@ -46,7 +49,7 @@ set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 # changelog and the copyright where Debian keeps them, compressed as it asks.
 # Without gzip, which every Unix has, there is no Debian package to make.
 find_program(GZIP_EXECUTABLE gzip)
-if(NOT WIN32 AND NOT VENDING_STATIC AND GZIP_EXECUTABLE)
+if(NOT WIN32 AND NOT VENDING_STATIC AND NOT VENDING_WASM AND GZIP_EXECUTABLE)
     set(debian_dir "${PROJECT_BINARY_DIR}/debian")
     set(doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME}")
 
