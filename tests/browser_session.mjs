@@ -81,6 +81,8 @@ async function play(page, keys) {
             await page.waitForFunction((w) => window.vending.waits > w || window.vending.exitStatus !== null, waits, limit);
         }
     }
+    // Each session ends the program.
+    await page.waitForFunction(() => window.vending.exitStatus !== null, null, limit);
     return { text: await page.evaluate(screenText, null), status: await page.evaluate(() => window.vending.exitStatus) };
 }
 

@@ -4,7 +4,7 @@ bytes as code points 0 to 255) and the exit status as a shell gives it.
 
 Every wait has a time limit. Usage: pty_keys.py PROGRAM KEYS_JSON
 KEYS_JSON is a list of key names (Enter, Backspace, Control+C, Control+D)
-and texts to type.
+and texts to type, after which the program must end.
 """
 import json
 import os
@@ -26,9 +26,10 @@ screen = b""
 status = None
 
 
-def settle(answer_expected):
+def settle(answer_expected, end_expected=False):
     """Reads until the terminal has been quiet for a moment and, where a
-    line was handed over, the program has answered or ended."""
+    line was handed over, the program has answered or ended; or where the
+    session is over, until it has ended."""
     global screen, status
     deadline = time.monotonic() + TIMEOUT
     while time.monotonic() < deadline:
@@ -44,8 +45,9 @@ def settle(answer_expected):
                 status = os.waitstatus_to_exitcode(code)
                 status = 128 - status if status < 0 else status
                 continue
-        if status is not None or not answer_expected or screen.endswith(ANSWERED):
+        if status is not None or not (end_expected or answer_expected and not screen.endswith(ANSWERED)):
             return
+    os.kill(pid, 9)
     sys.exit(f"timed out; the terminal showed {screen!r}")
 
 
@@ -58,8 +60,7 @@ for key in keys:
         line = line[:-1]
     else:
         line = "" if key in BYTES else line + key
-    settle(hands_over or key == "Control+C")
-settle(True)
-if status is None:
-    os.kill(pid, 9)
+    settle(hands_over, key == "Control+C")
+# Each session ends the program.
+settle(True, True)
 json.dump({"screen": screen.decode("latin-1"), "status": status}, sys.stdout)
