@@ -17,18 +17,29 @@ function(vending_add_warnings target)
     endif()
     if(MSVC)
         target_compile_options("${target}" PRIVATE /W4 /permissive-)
+        # /W4 calls std::strerror unsafe (C4996) for its shared buffer; one
+        # thread calls it, and the text must be the C library's own.
+        target_compile_definitions("${target}" PRIVATE _CRT_SECURE_NO_WARNINGS)
     else()
         target_compile_options(
             "${target}" PRIVATE
             -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
             -Wold-style-cast -Wcast-qual -Wformat=2 -Wnull-dereference
-            -Wimplicit-fallthrough -Wnon-virtual-dtor -Woverloaded-virtual
+            -Wimplicit-fallthrough -Wnon-virtual-dtor -Woverloaded-virtual -Wdouble-promotion
         )
     endif()
 endfunction()
 
 function(vending_add_sanitizers target)
     if(NOT VENDING_SANITIZE)
+        return()
+    endif()
+    if(MSVC)
+        # Microsoft's compiler has AddressSanitizer alone, which its run-time
+        # checks of Debug builds do not go with.
+        target_compile_options("${target}" PRIVATE /fsanitize=address)
+        string(REGEX REPLACE "/RTC[1csu]*" "" CMAKE_CXX_FLAGS_DEBUG "${CMAKE_CXX_FLAGS_DEBUG}")
+        set(CMAKE_CXX_FLAGS_DEBUG "${CMAKE_CXX_FLAGS_DEBUG}" PARENT_SCOPE)
         return()
     endif()
     set(flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -47,8 +58,9 @@ include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
 
-# Stack protector, fortified libc calls, a position-independent program and
-# read-only relocations resolved at start-up, each where the toolchain has it.
+# Stack protector, stack clash protection, control-flow protection (x86),
+# fortified libc calls, a position-independent program and read-only
+# relocations resolved at start-up, each where the toolchain has it.
 function(vending_add_hardening target)
     # WebAssembly keeps return addresses out of the program's memory, and its
     # modules have no relocations or addresses to randomise.
@@ -66,6 +78,19 @@ function(vending_add_hardening target)
         target_compile_options("${target}" PRIVATE -fstack-protector-strong)
         # MinGW links its stack check library only when told at link time.
         target_link_options("${target}" PRIVATE -fstack-protector-strong)
+    endif()
+    # As Debian 13 hardens its packages; the probe fails where the target has
+    # no such protection (-fcf-protection off x86). Windows probes the pages
+    # of a large stack frame itself, and MinGW's GCC 12 fails on the flags.
+    if(NOT WIN32)
+        check_cxx_compiler_flag(-fstack-clash-protection VENDING_HAVE_STACK_CLASH_PROTECTION)
+        if(VENDING_HAVE_STACK_CLASH_PROTECTION)
+            target_compile_options("${target}" PRIVATE -fstack-clash-protection)
+        endif()
+        check_cxx_compiler_flag(-fcf-protection VENDING_HAVE_CF_PROTECTION)
+        if(VENDING_HAVE_CF_PROTECTION)
+            target_compile_options("${target}" PRIVATE -fcf-protection)
+        endif()
     endif()
     # The checked libc calls need the optimiser to know the sizes of objects.
     # A packager's flags may choose their level already.
@@ -103,5 +128,12 @@ function(vending_link_static target)
         target_link_options("${target}" PRIVATE -static-pie)
     else()
         target_link_options("${target}" PRIVATE -static)
+    endif()
+    # Relocations packed into a table a few words long (binutils 2.38 and
+    # glibc 2.36 on): a static PIE applies them all itself at start-up, and
+    # they cost it more than the rest of a short session.
+    check_linker_flag(CXX "LINKER:-z,pack-relative-relocs" VENDING_HAVE_PACKED_RELOCATIONS)
+    if(VENDING_HAVE_PACKED_RELOCATIONS)
+        target_link_options("${target}" PRIVATE "LINKER:-z,pack-relative-relocs")
     endif()
 endfunction()

@@ -3,7 +3,7 @@
 # it holds FILES. Each of TEXTS must have CR LF line ends. Given PROGRAM (a
 # path in the archive), `file` (FILE_TOOL) must call it a static PIE of
 # PROCESSOR, and readelf (READELF) show it needs no loader or library and has
-# read-only relocations resolved at start-up.
+# read-only relocations resolved at start-up, packed where RELR is true.
 #   BUILD  the build folder   WORK  scratch folder
 
 separate_arguments(FILES)
@@ -40,8 +40,13 @@ endforeach()
 if(PROGRAM)
     execute_process(COMMAND "${FILE_TOOL}" -b "${folder}/${PROGRAM}" OUTPUT_VARIABLE kind)
     string(REPLACE "_" "-" processor "${PROCESSOR}")
-    execute_process(COMMAND "${READELF}" --program-headers --dynamic --wide "${folder}/${PROGRAM}" OUTPUT_VARIABLE elf)
+    execute_process(
+        COMMAND "${READELF}" --section-headers --program-headers --dynamic --wide "${folder}/${PROGRAM}" OUTPUT_VARIABLE elf
+    )
     if(NOT kind MATCHES "${processor}.*static-pie linked" OR elf MATCHES "INTERP|NEEDED" OR NOT elf MATCHES "GNU_RELRO.*BIND_NOW")
         message(FATAL_ERROR "${PROGRAM} is no static PIE for ${PROCESSOR} with RELRO:\n${kind}${elf}")
+    endif()
+    if(RELR AND NOT elf MATCHES "\\.relr\\.dyn ")
+        message(FATAL_ERROR "${PROGRAM} has no packed relocations (.relr.dyn):\n${elf}")
     endif()
 endif()
