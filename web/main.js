@@ -14,7 +14,9 @@ const keys = { enter: '\r', erase: '\x7f', backspace: '\b', endOfInput: '\x04', 
 // What a shell reports for a program stopped by Ctrl-C (128 + SIGINT).
 const interruptedStatus = 130;
 
-const terminal = new Terminal({ convertEol: true, cursorBlink: true, screenReaderMode: true });
+// On a phone, a smaller font keeps the prompt on one line.
+const fontSize = matchMedia('(max-width: 36rem)').matches ? 10 : 15;
+const terminal = new Terminal({ convertEol: true, cursorBlink: true, fontSize, screenReaderMode: true });
 const fit = new FitAddon();
 terminal.loadAddon(fit);
 terminal.open(document.getElementById('terminal'));
