@@ -58,8 +58,7 @@ class Run {
                 this.handOver(this.line);
             } else if (key === keys.interrupt) {
                 terminal.write('^C');
-                this.interrupted = true;
-                this.wake();
+                this.stop();
             } else if (key >= ' ') {
                 this.line += key;
                 terminal.write(key);
@@ -70,6 +69,12 @@ class Run {
     handOver(text) {
         this.handedOver.push(new TextEncoder().encode(text));
         this.line = '';
+        this.wake();
+    }
+
+    // Ends the run at its next read, or at once where it waits for one.
+    stop() {
+        this.interrupted = true;
         this.wake();
     }
 
@@ -165,11 +170,8 @@ let run = null;
 terminal.onData((data) => run?.type(data));
 
 async function newWallet() {
-    if (run) {
-        // A run still waiting for a line ends unseen.
-        run.interrupted = true;
-        run.wake();
-    }
+    // A run still waiting for a line ends unseen.
+    run?.stop();
     const thisRun = new Run();
     run = thisRun;
     terminal.reset();
