@@ -53,7 +53,7 @@ const screenText = (bytes) =>
 // What a terminal shows for the native program given the same keys.
 async function nativeScreen(page, keys) {
     const { screen, status } = JSON.parse(
-        execFileSync(python, [join(here, 'pty_keys.py'), nativeProgram, JSON.stringify(keys)], { timeout: 60000 }),
+        execFileSync(python, [join(here, 'terminal_session.py'), '--keys', JSON.stringify(keys), nativeProgram], { timeout: 60000 }),
     );
     return { text: await page.evaluate(screenText, screen), status };
 }

@@ -1,10 +1,9 @@
-"""Runs a command whose standard input gives the bytes of a file and then fails.
-
-The input is one end of a local stream socket. Its other end is closed while
-data sent to it is still unread, so once the file's bytes have been read, the
-next read fails with "Connection reset by peer".
-Usage: input_then_reset.py FILE COMMAND [ARG...]
-"""
+# Runs a command whose standard input gives the bytes of a file and then fails.
+#
+# The input is one end of a local stream socket. Its other end is closed while
+# data sent to it is still unread, so once the file's bytes have been read, the
+# next read fails with "Connection reset by peer".
+# Usage: input_then_reset.py FILE COMMAND [ARG...]
 import os
 import socket
 import sys
