@@ -2,11 +2,7 @@ option(BUILD_TESTING "Build the test suite" ON)
 
 # WebAssembly runs inside a host, Node.js or a browser, rather than on a
 # system of its own.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "wasm32")
-    set(VENDING_WASM ON)
-else()
-    set(VENDING_WASM OFF)
-endif()
+string(COMPARE EQUAL "${CMAKE_SYSTEM_PROCESSOR}" wasm32 VENDING_WASM)
 option(VENDING_WEB "With WebAssembly, make the page that plays the program in a browser" OFF)
 option(VENDING_WARNINGS "Compile with the project's strict warning set" ON)
 option(VENDING_SANITIZE "Compile with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
@@ -22,10 +18,9 @@ function(vending_add_warnings target)
         target_compile_definitions("${target}" PRIVATE _CRT_SECURE_NO_WARNINGS)
     else()
         target_compile_options(
-            "${target}" PRIVATE
-            -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
-            -Wold-style-cast -Wcast-qual -Wformat=2 -Wnull-dereference
-            -Wimplicit-fallthrough -Wnon-virtual-dtor -Woverloaded-virtual -Wdouble-promotion
+            "${target}" PRIVATE -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow -Wold-style-cast
+            -Wcast-qual -Wformat=2 -Wnull-dereference -Wimplicit-fallthrough -Wnon-virtual-dtor -Woverloaded-virtual
+            -Wdouble-promotion
         )
     endif()
 endfunction()
@@ -58,6 +53,32 @@ include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
 
+# Adds to TARGET's compile or link options (KIND "compile" or "link", or
+# "release-compile" for optimised builds alone) those of the FLAGS that the
+# toolchain takes, probed one by one and applied at once. A linker that
+# warns of a flag, and ignores it, does not take it.
+function(vending_add_accepted_flags target kind)
+    set(accepted "")
+    foreach(flag IN LISTS ARGN)
+        string(MAKE_C_IDENTIFIER "VENDING_HAVE_${kind}${flag}" have)
+        if(kind MATCHES "compile")
+            check_cxx_compiler_flag("${flag}" ${have})
+        else()
+            check_linker_flag(CXX "LINKER:--fatal-warnings;${flag}" ${have})
+        endif()
+        if(${have} AND kind MATCHES "release")
+            list(APPEND accepted "$<${vending_release_configs}:${flag}>")
+        elseif(${have})
+            list(APPEND accepted "${flag}")
+        endif()
+    endforeach()
+    if(kind MATCHES "compile")
+        target_compile_options("${target}" PRIVATE ${accepted})
+    else()
+        target_link_options("${target}" PRIVATE ${accepted})
+    endif()
+endfunction()
+
 # Stack protector, stack clash protection, control-flow protection (x86),
 # fortified libc calls, a position-independent program and read-only
 # relocations resolved at start-up, each where the toolchain has it.
@@ -73,67 +94,61 @@ function(vending_add_hardening target)
         check_pie_supported(LANGUAGES CXX)
     endif()
     set_target_properties("${target}" PROPERTIES POSITION_INDEPENDENT_CODE ON)
-    check_cxx_compiler_flag(-fstack-protector-strong VENDING_HAVE_STACK_PROTECTOR)
-    if(VENDING_HAVE_STACK_PROTECTOR)
-        target_compile_options("${target}" PRIVATE -fstack-protector-strong)
-        # MinGW links its stack check library only when told at link time.
-        target_link_options("${target}" PRIVATE -fstack-protector-strong)
-    endif()
     # As Debian 13 hardens its packages; the probe fails where the target has
     # no such protection (-fcf-protection off x86). Windows probes the pages
     # of a large stack frame itself, and MinGW's GCC 12 fails on the flags.
+    set(flags -fstack-protector-strong)
     if(NOT WIN32)
-        check_cxx_compiler_flag(-fstack-clash-protection VENDING_HAVE_STACK_CLASH_PROTECTION)
-        if(VENDING_HAVE_STACK_CLASH_PROTECTION)
-            target_compile_options("${target}" PRIVATE -fstack-clash-protection)
-        endif()
-        check_cxx_compiler_flag(-fcf-protection VENDING_HAVE_CF_PROTECTION)
-        if(VENDING_HAVE_CF_PROTECTION)
-            target_compile_options("${target}" PRIVATE -fcf-protection)
-        endif()
+        list(APPEND flags -fstack-clash-protection -fcf-protection)
     endif()
+    vending_add_accepted_flags("${target}" compile ${flags})
+    # MinGW links its stack check library only when told at link time.
+    vending_add_accepted_flags("${target}" link -fstack-protector-strong "LINKER:-z,relro,-z,now")
     # The checked libc calls need the optimiser to know the sizes of objects.
     # A packager's flags may choose their level already.
     if(NOT CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
         target_compile_definitions("${target}" PRIVATE "$<${vending_release_configs}:_FORTIFY_SOURCE=2>")
     endif()
-    check_linker_flag(CXX "LINKER:-z,relro,-z,now" VENDING_HAVE_RELRO_NOW)
-    if(VENDING_HAVE_RELRO_NOW)
-        target_link_options("${target}" PRIVATE "LINKER:-z,relro,-z,now")
+endfunction()
+
+# The program to ship has no symbols: stripped as it is linked, so that no
+# strip of the wrong processor's can leave it as it was.
+function(vending_strip target)
+    if(NOT MSVC)
+        target_link_options("${target}" PRIVATE "$<$<OR:$<CONFIG:Release>,$<CONFIG:MinSizeRel>>:-s>")
     endif()
 endfunction()
 
-# Keeps the folders of a build out of what it compiles, so that the same
-# source gives the same program wherever it is built.
+# Keeps the folders of a build out of what it compiles, and the time out of
+# a Windows program's header, so that the same source gives the same program
+# wherever and whenever it is built. The last map given is tried first: the
+# build folder may lie inside the source folder.
 function(vending_map_build_paths target)
-    check_cxx_compiler_flag(-ffile-prefix-map=a=b VENDING_HAVE_FILE_PREFIX_MAP)
-    if(VENDING_HAVE_FILE_PREFIX_MAP)
-        # The last map given is tried first: the build folder may lie inside
-        # the source folder.
-        target_compile_options(
-            "${target}" PRIVATE "$<${vending_release_configs}:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>"
-            "$<${vending_release_configs}:-ffile-prefix-map=${PROJECT_BINARY_DIR}=build>"
-        )
+    vending_add_accepted_flags(
+        "${target}" release-compile "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=build"
+    )
+    if(WIN32)
+        vending_add_accepted_flags("${target}" link "LINKER:--no-insert-timestamp")
     endif()
 endfunction()
 
 # One program that needs no library of the system it runs on, for Linux
-# systems of every kind. A static PIE keeps address randomisation.
+# systems of every kind. A static PIE keeps address randomisation, where the
+# C library has its start files (x86_64, arm64 and i386 in Debian's).
+# Relocations packed into a table a few words long (binutils 2.38 and glibc
+# 2.36 on, for x86): a static PIE applies them all itself at start-up, and
+# they cost it more than the rest of a short session.
 function(vending_link_static target)
     if(NOT VENDING_STATIC)
         return()
     endif()
-    check_linker_flag(CXX -static-pie VENDING_HAVE_STATIC_PIE)
-    if(VENDING_HAVE_STATIC_PIE AND VENDING_HARDENING)
-        target_link_options("${target}" PRIVATE -static-pie)
-    else()
+    if(VENDING_HARDENING)
+        vending_add_accepted_flags("${target}" link -static-pie)
+    endif()
+    if(NOT VENDING_HAVE_link_static_pie)
         target_link_options("${target}" PRIVATE -static)
     endif()
-    # Relocations packed into a table a few words long (binutils 2.38 and
-    # glibc 2.36 on): a static PIE applies them all itself at start-up, and
-    # they cost it more than the rest of a short session.
-    check_linker_flag(CXX "LINKER:-z,pack-relative-relocs" VENDING_HAVE_PACKED_RELOCATIONS)
-    if(VENDING_HAVE_PACKED_RELOCATIONS)
-        target_link_options("${target}" PRIVATE "LINKER:-z,pack-relative-relocs")
-    endif()
+    vending_add_accepted_flags("${target}" link "LINKER:-z,pack-relative-relocs")
+    set(VENDING_STATIC_PIE "${VENDING_HAVE_link_static_pie}" PARENT_SCOPE)
+    set(VENDING_PACKED_RELOCATIONS "${VENDING_HAVE_link_LINKER__z_pack_relative_relocs}" PARENT_SCOPE)
 endfunction()
