@@ -1,9 +1,10 @@
 # Builds the archive for users of other systems from the build folder, the
 # ZIP for Windows or the release tarball of a static program, and checks that
 # it holds FILES. Each of TEXTS must have CR LF line ends. Given PROGRAM (a
-# path in the archive), `file` (FILE_TOOL) must call it a static PIE of
-# PROCESSOR, and readelf (READELF) show it needs no loader or library and has
-# read-only relocations resolved at start-up, packed where RELR is true.
+# path in the archive), `file` (FILE_TOOL) must call it stripped and static,
+# a static PIE where PIE is true, and readelf (READELF) show it needs no
+# loader or library; a PIE must have read-only relocations resolved at
+# start-up, packed where RELR is true.
 #   BUILD  the build folder   WORK  scratch folder
 
 separate_arguments(FILES)
@@ -38,13 +39,17 @@ foreach(text IN LISTS TEXTS)
 endforeach()
 
 if(PROGRAM)
+    # A static PIE has a dynamic section of its own, for its relocations.
+    set(wanted "statically linked.*, stripped")
+    if(PIE)
+        set(wanted "static-pie linked.*, stripped.*GNU_RELRO.*BIND_NOW")
+    endif()
     execute_process(COMMAND "${FILE_TOOL}" -b "${folder}/${PROGRAM}" OUTPUT_VARIABLE kind)
-    string(REPLACE "_" "-" processor "${PROCESSOR}")
     execute_process(
         COMMAND "${READELF}" --section-headers --program-headers --dynamic --wide "${folder}/${PROGRAM}" OUTPUT_VARIABLE elf
     )
-    if(NOT kind MATCHES "${processor}.*static-pie linked" OR elf MATCHES "INTERP|NEEDED" OR NOT elf MATCHES "GNU_RELRO.*BIND_NOW")
-        message(FATAL_ERROR "${PROGRAM} is no static PIE for ${PROCESSOR} with RELRO:\n${kind}${elf}")
+    if(NOT "${kind}${elf}" MATCHES "${wanted}" OR elf MATCHES "INTERP|NEEDED")
+        message(FATAL_ERROR "${PROGRAM} is not a stripped static program as built (PIE: ${PIE}):\n${kind}${elf}")
     endif()
     if(RELR AND NOT elf MATCHES "\\.relr\\.dyn ")
         message(FATAL_ERROR "${PROGRAM} has no packed relocations (.relr.dyn):\n${elf}")
