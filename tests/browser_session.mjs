@@ -1,7 +1,8 @@
 // Plays the sessions of browser_sessions.json on the web page in headless
-// Chromium, key by key, opened from disk and from a static server on the
-// loopback, and compares what its terminal shows, and the exit status, with
-// what a real terminal shows for the native program given the same keys.
+// Chromium, key by key, opened from disk, from a static server on the
+// loopback, and from that server in a phone's viewport with touch, and
+// compares what its terminal shows, and the exit status, with what a real
+// terminal shows for the native program given the same keys.
 // The page must show its first screen within 2 s and ask for nothing
 // outside its folder. Every wait has a time limit.
 // Usage: node browser_session.mjs PAGE_DIR NATIVE_PROGRAM PYTHON CHROMIUM NODE_MODULES SCREENSHOT
@@ -50,11 +51,45 @@ const screenText = (bytes) =>
         reference.write(Uint8Array.from(bytes, (c) => c.charCodeAt(0)), () => resolve(textOf(reference)));
     });
 
-// What a terminal shows for the native program given the same keys.
+// A key of a session is a key name, a text typed key by key, or a text that
+// arrives in another way: "insert:" by input events alone, "compose:" as an
+// input method's composition, "ime:" each character after a key down of key
+// code 229, as a phone keyboard gives it at a person's pace, and "paste:" by
+// Ctrl+V from the clipboard. Each way is one of the browser's own, through
+// its DevTools protocol.
+const ways = /^(insert|compose|ime|paste):(.*)$/s;
+const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const enterBy = {
+    insert: (page, cdp, text) => page.keyboard.insertText(text),
+    compose: async (page, cdp, text) => {
+        await cdp.send('Input.imeSetComposition', { text, selectionStart: text.length, selectionEnd: text.length });
+        await cdp.send('Input.insertText', { text });
+    },
+    ime: async (page, cdp, text) => {
+        for (const character of text) {
+            const key = { windowsVirtualKeyCode: 229, key: 'Unidentified' };
+            await cdp.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', ...key });
+            await cdp.send('Input.insertText', { text: character });
+            await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
+            await delay(120);
+        }
+    },
+    paste: async (page, cdp, text) => {
+        await page.evaluate((t) => navigator.clipboard.writeText(t), text);
+        await page.keyboard.press('Control+V');
+    },
+};
+
+// What a terminal shows for the native program given the same keys, played
+// once for each session whatever the page's size.
+const nativeBytes = new Map();
 async function nativeScreen(page, keys) {
-    const { screen, status } = JSON.parse(
-        execFileSync(python, [join(here, 'terminal_session.py'), '--keys', JSON.stringify(keys), nativeProgram], { timeout: 60000 }),
-    );
+    const typed = JSON.stringify(keys.map((key) => key.replace(ways, '$2')));
+    if (!nativeBytes.has(typed)) {
+        const command = [join(here, 'terminal_session.py'), '--keys', typed, nativeProgram];
+        nativeBytes.set(typed, JSON.parse(execFileSync(python, command, { timeout: 60000 })));
+    }
+    const { screen, status } = nativeBytes.get(typed);
     return { text: await page.evaluate(screenText, screen), status };
 }
 
@@ -63,19 +98,23 @@ const namedKeys = new Set(['Enter', 'Backspace', 'Control+C', 'Control+D']);
 // Types the keys, each once the page has settled: a line handed over is
 // answered when the program waits again or has ended.
 async function play(page, keys) {
+    const cdp = await page.context().newCDPSession(page);
     let line = '';
     for (const key of keys) {
         const waits = await page.evaluate(() => window.vending.waits);
-        if (namedKeys.has(key)) {
+        const [, way, text] = ways.exec(key) ?? [];
+        if (way) {
+            await enterBy[way](page, cdp, text);
+        } else if (namedKeys.has(key)) {
             await page.keyboard.press(key);
         } else {
             await page.keyboard.type(key);
         }
-        const handsOver = key === 'Enter' || (key === 'Control+D' && !line) || key === 'Control+C';
+        const handsOver = key === 'Enter' || key.includes('\n') || (key === 'Control+D' && !line) || key === 'Control+C';
         if (key === 'Backspace') {
             line = line.slice(0, -1);
         } else {
-            line = namedKeys.has(key) ? '' : line + key;
+            line = namedKeys.has(key) ? '' : (line + key.replace(ways, '$2')).split('\n').pop();
         }
         if (handsOver) {
             await page.waitForFunction((w) => window.vending.waits > w || window.vending.exitStatus !== null, waits, limit);
@@ -86,8 +125,10 @@ async function play(page, keys) {
     return { text: await page.evaluate(screenText, null), status: await page.evaluate(() => window.vending.exitStatus) };
 }
 
-async function playAll(browser, url, folder, mode) {
-    const page = await browser.newPage();
+async function playAll(browser, url, folder, mode, device) {
+    const context = await browser.newContext(device);
+    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+    const page = await context.newPage();
     const outside = [];
     page.on('request', (request) => {
         if (!request.url().startsWith(folder) && !request.url().startsWith('data:')) {
@@ -105,7 +146,7 @@ async function playAll(browser, url, folder, mode) {
     console.log(`${mode}: the first screen after ${firstScreen} ms`);
     for (const [index, { name, keys }] of sessions.entries()) {
         if (index > 0) {
-            await page.click('#new-wallet');
+            await page[device.hasTouch ? 'tap' : 'click']('#new-wallet');
             await page.waitForFunction(() => window.vending.waits > 0, null, limit);
         }
         const shown = await play(page, keys);
@@ -123,7 +164,7 @@ async function playAll(browser, url, folder, mode) {
     if (outside.length) {
         fail(`${mode}: the page asked for what is outside its folder: ${outside.join(' ')}`);
     }
-    await page.close();
+    await context.close();
 }
 
 // The page's folder as any static host serves it, below a folder of its own.
@@ -149,11 +190,15 @@ const browser = await chromium.launch({
     args: ['--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
         '--disable-component-update', '--disable-sync'],
 });
+const started = Date.now();
 try {
     const folder = pathToFileURL(pageDir).href + '/';
-    await playAll(browser, `${folder}index.html`, folder, 'from disk');
-    await playAll(browser, served, served, 'from a static server');
+    await playAll(browser, `${folder}index.html`, folder, 'from disk', {});
+    await playAll(browser, served, served, 'from a static server', {});
+    const phone = { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true };
+    await playAll(browser, served, served, 'on a phone, served', phone);
 } finally {
     await browser.close();
     server.close();
 }
+console.log(`the browser test took ${((Date.now() - started) / 1000).toFixed(1)} s`);

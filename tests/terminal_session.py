@@ -112,8 +112,8 @@ def play_keys(program, keys):
     line = ""
     for key in keys:
         session.type(KEYS.get(key, key))
-        hands_over = key == "Enter" or (key == "Control+D" and not line)
-        line = line[:-1] if key == "Backspace" else "" if key in KEYS else line + key
+        hands_over = key == "Enter" or "\n" in key or (key == "Control+D" and not line)
+        line = line[:-1] if key == "Backspace" else "" if key in KEYS else (line + key).split("\n")[-1]
         session.read_until(lambda: settled(hands_over) and (key != "Control+C" or session.status is not None), key)
     session.read_until(lambda: session.quiet and session.status is not None, "the end of the program")
     status = session.status

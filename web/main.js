@@ -169,6 +169,25 @@ const programModule = WebAssembly.compile(programBytes);
 let run = null;
 terminal.onData((data) => run?.type(data));
 
+// Ctrl+V (Cmd+V on a Mac) is the browser's paste, not a control character:
+// the terminal takes the pasted text as typed, each line end as Enter. A key
+// of code 229 is a phone keyboard's or an input method's, whose text comes
+// with the input event below.
+const pasteKey = (event) => (event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === 'v';
+terminal.attachCustomKeyEventHandler((event) => event.keyCode !== 229 && !pasteKey(event));
+// Suggestion strips, voice typing and phone keyboards insert text with no
+// key of its own, which the terminal in its screen reader mode leaves to the
+// keys. A key held down has given its text already, and a composition gives
+// its own at its end.
+let keyDown = false;
+terminal.textarea.addEventListener('keydown', (event) => (keyDown = event.keyCode !== 229));
+terminal.textarea.addEventListener('keyup', () => (keyDown = false));
+terminal.textarea.addEventListener('input', (event) => {
+    if (event.inputType === 'insertText' && event.data && !event.isComposing && !keyDown) {
+        run?.type(event.data);
+    }
+});
+
 async function newWallet() {
     // A run still waiting for a line ends unseen.
     run?.stop();
