@@ -57,13 +57,5 @@ foreach(feature "Type: +DYN" "Flags: [A-Z ]*PIE" "GNU_RELRO" "BIND_NOW" "__stack
     endif()
 endforeach()
 
-run(
-    session "${CMAKE_COMMAND}"
-        "-DPROGRAM=${program}"
-        "-DINPUT=${CASES}/each-drink.in"
-        -DOUTPUT=file
-        "-DEXPECTED=${CASES}/each-drink"
-        -DSTATUS=0
-        "-DWORK=${WORK}/session"
-        -P "${CMAKE_CURRENT_LIST_DIR}/run_case.cmake"
-)
+run(session "${CMAKE_COMMAND}" "-DPROGRAM=${program}" "-DINPUT=${CASES}/each-drink.in" -DOUTPUT=file
+    "-DEXPECTED=${CASES}/each-drink" -DSTATUS=0 "-DWORK=${WORK}/session" -P "${CMAKE_CURRENT_LIST_DIR}/run_case.cmake")

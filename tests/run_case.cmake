@@ -64,14 +64,8 @@ if(closing OR limit OR feed)
     set(command sh -c "${feed}(${limit}exec \"\$@\"${closing})" "${script}" ${command})
 endif()
 
-execute_process(
-    COMMAND ${command}
-    INPUT_FILE "${input_file}"
-    OUTPUT_FILE "${actual_out}"
-    ERROR_FILE "${actual_err}"
-    RESULT_VARIABLE status
-    TIMEOUT 10
-)
+execute_process(COMMAND ${command} INPUT_FILE "${input_file}" OUTPUT_FILE "${actual_out}" ERROR_FILE "${actual_err}"
+    RESULT_VARIABLE status TIMEOUT 10)
 
 if(DEFINED ENV{VENDING_BLESS})
     if(CRLF OR NOT EXACT_REASONS)
@@ -80,11 +74,11 @@ if(DEFINED ENV{VENDING_BLESS})
     if(OUTPUT STREQUAL "file")
         execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${actual_out}" "${EXPECTED}.out")
     endif()
+    # Standard error is expected empty where there is no .err file.
+    file(REMOVE "${EXPECTED}.err")
     file(SIZE "${actual_err}" error_bytes)
     if(error_bytes)
         execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${actual_err}" "${EXPECTED}.err")
-    else()
-        file(REMOVE "${EXPECTED}.err")
     endif()
     if(NOT status STREQUAL STATUS)
         message(FATAL_ERROR "Wrote the expected files of ${EXPECTED}, but the row says exit status ${STATUS}, and the program gave ${status}")

@@ -55,17 +55,16 @@ class Session:
             if time.monotonic() > deadline:
                 os.kill(self.pid, signal.SIGKILL)
                 sys.exit(f"timed out waiting for {waiting_for}; the terminal showed {self.seen!r}")
-            self.quiet = not select.select([self.fd], [], [], 0.2)[0]
-            if not self.quiet:
-                try:
-                    self.seen += os.read(self.fd, 4096).decode("latin-1")
-                    continue
-                except OSError:  # the terminal is gone with the program
-                    self.quiet = True
-            if self.status is None:
+            ready = self.fd is not None and select.select([self.fd], [], [], 0.2)[0]
+            try:
+                self.seen += os.read(self.fd, 4096).decode("latin-1") if ready else ""
+                self.quiet = not ready
+            except OSError:  # the terminal is gone with the program
+                self.quiet = True
+            if self.quiet and self.status is None:
                 pid, status = os.waitpid(self.pid, os.WNOHANG)
-                if pid:
-                    self.status = os.waitstatus_to_exitcode(status)
+                self.status = os.waitstatus_to_exitcode(status) if pid else None
+            time.sleep(0.05 if self.fd is None else 0)
 
     def expect(self, text):
         # Reads until the screen has shown exactly `text` after what came before.
@@ -87,15 +86,7 @@ class Session:
             self.fd = None
 
     def exit_status(self):
-        deadline = time.monotonic() + TIMEOUT
-        while self.status is None and time.monotonic() < deadline:
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                self.status = os.waitstatus_to_exitcode(status)
-            time.sleep(0.05)
-        if self.status is None:
-            os.kill(self.pid, signal.SIGKILL)
-            sys.exit("the program did not end")
+        self.read_until(lambda: self.status is not None, "the end of the program")
         self.hang_up()
         return self.status
 
@@ -115,8 +106,7 @@ def play_keys(program, keys):
         hands_over = key == "Enter" or "\n" in key or (key == "Control+D" and not line)
         line = line[:-1] if key == "Backspace" else "" if key in KEYS else (line + key).split("\n")[-1]
         session.read_until(lambda: settled(hands_over) and (key != "Control+C" or session.status is not None), key)
-    session.read_until(lambda: session.quiet and session.status is not None, "the end of the program")
-    status = session.status
+    status = session.exit_status()
     json.dump({"screen": session.seen, "status": 128 - status if status < 0 else status}, sys.stdout)
 
 

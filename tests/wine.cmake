@@ -23,20 +23,13 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
     )
     set(wine32_dlls "")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-        find_path(
-            WINE32_DLLS kernel32.dll PATHS /usr/lib/i386-linux-gnu/wine/i386-windows NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
-        )
+        find_path(WINE32_DLLS kernel32.dll PATHS /usr/lib/i386-linux-gnu/wine/i386-windows NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
         set(wine32_dlls "-DWINE32_DLLS=${WINE32_DLLS}")
     endif()
     foreach(action IN ITEMS start stop)
-        add_test(
-            NAME "wine.${action}"
-            COMMAND "${CMAKE_COMMAND}" "-DACTION=${action}"
-                "-DWINE=${WINE_EXECUTABLE}" "-DWINESERVER=${WINESERVER_EXECUTABLE}"
-                "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" ${wine32_dlls}
-                "-DLOG=${CMAKE_CURRENT_BINARY_DIR}/wine.log"
-                -P "${CMAKE_CURRENT_LIST_FILE}"
-        )
+        add_test(NAME "wine.${action}" COMMAND "${CMAKE_COMMAND}" "-DACTION=${action}" "-DWINE=${WINE_EXECUTABLE}"
+            "-DWINESERVER=${WINESERVER_EXECUTABLE}" "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" ${wine32_dlls}
+            "-DLOG=${CMAKE_CURRENT_BINARY_DIR}/wine.log" -P "${CMAKE_CURRENT_LIST_FILE}")
     endforeach()
     set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
     set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
@@ -51,11 +44,8 @@ if(NOT EXISTS "${WINE}" OR NOT EXISTS "${WINESERVER}")
     message(FATAL_ERROR "Wine is needed to run the Windows program: install Debian's wine64, then configure again")
 endif()
 if(ACTION STREQUAL "start" AND (EMULATOR MATCHES "NOTFOUND" OR (DEFINED WINE32_DLLS AND NOT EXISTS "${WINE32_DLLS}/kernel32.dll")))
-    message(
-        FATAL_ERROR
-        "The 32-bit Windows program runs under Debian's 32-bit Wine in emulation: install "
-        "qemu-user, and wine32:i386 after dpkg --add-architecture i386, then configure again"
-    )
+    message(FATAL_ERROR "The 32-bit Windows program runs under Debian's 32-bit Wine in emulation: install "
+        "qemu-user, and wine32:i386 after dpkg --add-architecture i386, then configure again")
 endif()
 
 # Wine's helper processes outlive the command that starts them; they write to
