@@ -45,7 +45,9 @@ const drivers = {
         const executablePath = execFileSync('sh', ['-c', `command -v ${engine.command}`]).toString().trim();
         const browser = await require('puppeteer-core').launch({ ...engine, executablePath, timeout: 30000, protocolTimeout: 30000 });
         const page = await browser.newPage();
-        await page.setViewport(device ?? { width: 1280, height: 800 });
+        // Firefox before 141 lacks the screen orientation override that
+        // puppeteer sends with a viewport, which it sets all the same.
+        await page.setViewport(device ?? { width: 1280, height: 800 }).catch((error) => error.message.includes('setScreenOrientationOverride') || Promise.reject(error));
         const { keyboard } = page;
         return {
             open: (url) => page.goto(url, { timeout: limit }),
@@ -67,14 +69,14 @@ const drivers = {
     // starts it on a display of its own.
     async webdriver(engine, device) {
         const { Builder, Key } = require('selenium-webdriver');
-        const probe = await new Promise((resolve) => createServer().listen(0, '127.0.0.1', function () { resolve(this); }));
-        const { port } = probe.address();
-        probe.close();
+        // A port free on the loopback, for its service.
+        const port = await new Promise((resolve) => createServer().listen(0, '127.0.0.1', function () { resolve(this.address().port); this.close(); }));
         const service = spawn('xvfb-run', ['-a', engine.command, `--port=${port}`], { detached: true, stdio: 'ignore' });
+        // Stopped with the page, or should a failure come first, with the test.
+        const stop = () => { try { process.kill(-service.pid); } catch { /* already stopped */ } };
+        process.on('exit', stop);
         await until(() => fetch(`http://127.0.0.1:${port}/status`).catch(() => null), engine.command);
-        const stop = () => process.kill(-service.pid);
-        const driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).forBrowser('MiniBrowser').build()
-            .catch((error) => stop() ?? Promise.reject(error));
+        const driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).forBrowser('MiniBrowser').build();
         await driver.manage().window().setRect(device ?? { width: 1280, height: 800 });
         const keys = { Enter: Key.ENTER, Backspace: Key.BACK_SPACE, Control: Key.CONTROL };
         return {
@@ -253,3 +255,5 @@ await Promise.all(engines.map(async (engine) => {
 }));
 server.close();
 console.log(`the browser test took ${((Date.now() - started) / 1000).toFixed(1)} s`);
+// A browser that a failure left open ends with the test.
+process.exit();
