@@ -44,6 +44,10 @@ const drivers = {
     async puppeteer(engine, device) {
         const executablePath = execFileSync('sh', ['-c', `command -v ${engine.command}`]).toString().trim();
         const browser = await require('puppeteer-core').launch({ ...engine, executablePath, timeout: 30000, protocolTimeout: 30000 });
+        // Stopped, should the test end first, by this handler: puppeteer's
+        // own passes over every other browser in its list, as each one it
+        // kills leaves the list. A browser still starting is left to it.
+        process.on('exit', () => { try { process.kill(-browser.process().pid, 'SIGKILL'); } catch { /* closed already */ } });
         const page = await browser.newPage();
         // Firefox before 141 lacks the screen orientation override that
         // puppeteer sends with a viewport, which it sets all the same.
@@ -247,10 +251,8 @@ const folder = pathToFileURL(pageDir).href + '/';
 const started = Date.now();
 // A wait that no limit above covers (a browser that never answers, say) ends
 // the test well before ctest would, saying so; the lines printed until then
-// tell which engine stopped where. puppeteer's handler of the exit event
-// passes over every other browser in its list, as each one it kills leaves
-// the list: given the event once for each engine, it stops them all.
-setTimeout(() => { fail('the browser test had not ended after 120 s'); engines.forEach(() => process.emit('exit')); process.exit(); }, 120000).unref();
+// tell which engine stopped where.
+setTimeout(() => { fail('the browser test had not ended after 120 s'); process.exit(); }, 120000).unref();
 // The engines at once, each its ways of opening the page in turn.
 await Promise.all(engines.map(async (engine) => {
     try {
@@ -261,7 +263,6 @@ await Promise.all(engines.map(async (engine) => {
         fail(`${engine.name}: ${error.stack}`);
     }
 }));
-server.close();
 console.log(`the browser test took ${((Date.now() - started) / 1000).toFixed(1)} s`);
-// A browser that a failure left open ends with the test.
+// The server, and a browser that a failure left open, end with the test.
 process.exit();
