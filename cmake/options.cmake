@@ -55,8 +55,9 @@ include(CheckPIESupported)
 
 # Adds to TARGET's compile or link options (KIND "compile" or "link", or
 # "release-compile" for optimised builds alone) those of the FLAGS that the
-# toolchain takes, probed one by one and applied at once. A linker that
-# warns of a flag, and ignores it, does not take it.
+# toolchain takes, probed one by one and applied at once, and lists them in
+# vending_accepted for the caller. A linker that warns of a flag, and ignores
+# it, does not take it.
 function(vending_add_accepted_flags target kind)
     set(accepted "")
     foreach(flag IN LISTS ARGN)
@@ -77,6 +78,7 @@ function(vending_add_accepted_flags target kind)
     else()
         target_link_options("${target}" PRIVATE ${accepted})
     endif()
+    set(vending_accepted "${accepted}" PARENT_SCOPE)
 endfunction()
 
 # Stack protector, stack clash protection, control-flow protection (x86),
@@ -142,13 +144,15 @@ function(vending_link_static target)
     if(NOT VENDING_STATIC)
         return()
     endif()
+    set(vending_accepted "")
     if(VENDING_HARDENING)
         vending_add_accepted_flags("${target}" link -static-pie)
     endif()
-    if(NOT VENDING_HAVE_link_static_pie)
+    set(VENDING_STATIC_PIE "${vending_accepted}" PARENT_SCOPE)
+    if(NOT vending_accepted)
         target_link_options("${target}" PRIVATE -static)
+        return()
     endif()
     vending_add_accepted_flags("${target}" link "LINKER:-z,pack-relative-relocs")
-    set(VENDING_STATIC_PIE "${VENDING_HAVE_link_static_pie}" PARENT_SCOPE)
-    set(VENDING_PACKED_RELOCATIONS "${VENDING_HAVE_link_LINKER__z_pack_relative_relocs}" PARENT_SCOPE)
+    set(VENDING_PACKED_RELOCATIONS "${vending_accepted}" PARENT_SCOPE)
 endfunction()
