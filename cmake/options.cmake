@@ -1,11 +1,27 @@
 option(BUILD_TESTING "Build the test suite" ON)
 
-# WebAssembly runs inside a host, Node.js or a browser, rather than on a
-# system of its own.
-string(COMPARE EQUAL "${CMAKE_SYSTEM_PROCESSOR}" wasm32 VENDING_WASM)
 option(VENDING_WEB "With WebAssembly, make the page that plays the program in a browser" OFF)
 option(VENDING_WARNINGS "Compile with the project's strict warning set" ON)
 option(VENDING_SANITIZE "Compile with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(VENDING_HARDENING "Compile and link with the hardening Debian gives its packages" ON)
+option(VENDING_STATIC "Link the program statically, as a static PIE where the toolchain can" OFF)
+
+# The kind of program this build makes, decided here alone; its install
+# rules and packages (cmake/kind-<kind>.cmake) and its tests follow it:
+#   wasm     WebAssembly, which runs in a host (Node.js or a browser) rather
+#            than on a system of its own; with VENDING_WEB, also its page
+#   windows  a Windows console program and its ZIP
+#   static   one static Linux program and its release tarball
+#   unix     the program to install, and on Linux, the Debian package
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL wasm32)
+    set(VENDING_KIND wasm)
+elseif(WIN32)
+    set(VENDING_KIND windows)
+elseif(VENDING_STATIC)
+    set(VENDING_KIND static)
+else()
+    set(VENDING_KIND unix)
+endif()
 
 function(vending_add_warnings target)
     if(NOT VENDING_WARNINGS)
@@ -41,9 +57,6 @@ function(vending_add_sanitizers target)
     target_compile_options("${target}" PRIVATE ${flags})
     target_link_options("${target}" PRIVATE ${flags})
 endfunction()
-
-option(VENDING_HARDENING "Compile and link with the hardening Debian gives its packages" ON)
-option(VENDING_STATIC "Link the program statically, as a static PIE where the toolchain can" OFF)
 
 # Optimised builds, where the checked libc calls work and the program is one
 # to ship; a Debug build is debugged where it was built.
@@ -87,12 +100,12 @@ endfunction()
 function(vending_add_hardening target)
     # WebAssembly keeps return addresses out of the program's memory, and its
     # modules have no relocations or addresses to randomise.
-    if(NOT VENDING_HARDENING OR VENDING_WASM)
+    if(NOT VENDING_HARDENING OR VENDING_KIND STREQUAL wasm)
         return()
     endif()
     # Once this is checked, CMake links a position-independent program with
     # -pie, as a dynamic one; a static program is made a static PIE below.
-    if(NOT VENDING_STATIC)
+    if(NOT VENDING_KIND STREQUAL static)
         check_pie_supported(LANGUAGES CXX)
     endif()
     set_target_properties("${target}" PROPERTIES POSITION_INDEPENDENT_CODE ON)
@@ -141,7 +154,7 @@ endfunction()
 # 2.36 on, for x86): a static PIE applies them all itself at start-up, and
 # they cost it more than the rest of a short session.
 function(vending_link_static target)
-    if(NOT VENDING_STATIC)
+    if(NOT VENDING_KIND STREQUAL static)
         return()
     endif()
     set(vending_accepted "")

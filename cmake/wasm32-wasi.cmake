@@ -1,6 +1,6 @@
 # Build for WebAssembly with WASI, with clang on Debian's wasi-libc and its
-# libc++ for wasm32 (packages wasi-libc, libc++-dev-wasm32,
-# libc++abi-14-dev-wasm32, libclang-rt-14-dev-wasm32, and lld for wasm-ld).
+# libc++ for wasm32 (packages wasi-libc, libc++-dev-wasm32 and
+# libclang-rt-dev-wasm32, and lld for wasm-ld).
 # That C++ library cannot throw, so the program is built without exceptions.
 # Its tests run the program with Node.js through cmake/run-wasi.mjs; an empty
 # CMAKE_CROSSCOMPILING_EMULATOR given at configure time leaves it unrun.

@@ -1,7 +1,8 @@
 # The WebAssembly program, vending.wasm, with beside it `vending`, a script
 # that plays it with Node.js as the native program is played:
 #   printf '1\nq\n' | build/wasi/vending
-# With VENDING_WEB, also the page that plays it in a browser.
+# With VENDING_WEB, also the page that plays it in a browser, which is what
+# it installs and packages.
 
 configure_file(cmake/run-wasi.mjs run-wasi.mjs COPYONLY)
 # Written elsewhere first: only file(COPY) sets permissions in CMake 3.18.
@@ -18,3 +19,7 @@ file(
 if(VENDING_WEB)
     add_subdirectory(web)
 endif()
+
+# Its package is the ZIP of the page, vending-<version>-web.zip.
+set(CPACK_GENERATOR ZIP)
+set(CPACK_SYSTEM_NAME web)

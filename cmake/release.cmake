@@ -1,0 +1,55 @@
+# Makes every release artifact in build/packages: the Debian package, the
+# static program's tarball for this machine's processor and for each row of
+# processors.txt beside this file, both Windows ZIPs and the web page's ZIP,
+# and SHA256SUMS, which `sha256sum -c` checks. Each is built in its preset's
+# folder, as the presets build it. Where a tool of tests/tools.txt that this
+# needs is missing, it stops before building anything, naming the packages.
+# Usage: cmake -P cmake/release.cmake
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(top "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+include("${top}/tests/tools.cmake")
+vending_tools(build web release)
+if(vending_missing)
+    list(JOIN vending_missing " " missing)
+    message(FATAL_ERROR "A release needs Debian's ${missing}: apt-get install ${missing}, then run this again")
+endif()
+
+set(packages "${top}/build/packages")
+file(REMOVE_RECURSE "${packages}")
+# Each build is its preset and, for a processor of the table, that row.
+set(builds default static mingw mingw64 web)
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/processors.txt" processors REGEX "^[^#]")
+foreach(row IN LISTS processors)
+    string(REGEX MATCH "^[^ ]+" processor "${row}")
+    list(APPEND builds "static-cross:${processor}")
+endforeach()
+foreach(build IN LISTS builds)
+    string(REPLACE ":" ";" build "${build}")
+    list(POP_FRONT build preset processor)
+    # Only the Debian package of the default build's two.
+    set(generator "")
+    if(preset STREQUAL default)
+        set(generator -G DEB)
+    endif()
+    set(folder "${top}/build/${preset}")
+    if(processor)
+        set(folder "${top}/build/static-${processor}")
+    endif()
+    foreach(step "${CMAKE_COMMAND};--preset;${preset}" "${CMAKE_COMMAND};--build;${folder}"
+            "${CMAKE_CPACK_COMMAND};--config;${folder}/CPackConfig.cmake;${generator};-B;${packages}")
+        execute_process(
+            COMMAND "${CMAKE_COMMAND}" -E env "VENDING_PROCESSOR=${processor}" ${step}
+            WORKING_DIRECTORY "${top}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY
+        )
+    endforeach()
+endforeach()
+
+file(REMOVE_RECURSE "${packages}/_CPack_Packages")
+file(GLOB artifacts RELATIVE "${packages}" "${packages}/vending*")
+set(sums "")
+foreach(artifact IN LISTS artifacts)
+    file(SHA256 "${packages}/${artifact}" sum)
+    string(APPEND sums "${sum}  ${artifact}\n")
+endforeach()
+file(WRITE "${packages}/SHA256SUMS" "${sums}")
+message(STATUS "Made in build/packages, with their SHA256SUMS: ${artifacts}")
