@@ -65,7 +65,7 @@ if(closing OR limit OR feed)
 endif()
 
 execute_process(COMMAND ${command} INPUT_FILE "${input_file}" OUTPUT_FILE "${actual_out}" ERROR_FILE "${actual_err}"
-    RESULT_VARIABLE status TIMEOUT 10)
+    RESULT_VARIABLE status TIMEOUT 120)
 
 if(DEFINED ENV{VENDING_BLESS})
     if(CRLF OR NOT EXACT_REASONS)

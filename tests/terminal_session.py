@@ -11,14 +11,16 @@
 import json
 import os
 import pty
+import resource
 import select
 import signal
 import sys
 import tempfile
 import time
 
-TIMEOUT = 10.0
-KEYS = {"Enter": "\r", "Backspace": "\x7f", "Control+C": "\x03", "Control+D": "\x04"}
+TIMEOUT = 60.0
+KEYS = {"Enter": "\r", "Backspace": "\x7f", "Control+C": "\x03", "Control+D": "\x04", "Control+U": "\x15",
+        "Control+W": "\x17", "Control+\\": "\x1c"}
 # What the program's every answer ends with, once it waits for more.
 ANSWERED = ("beverage: ", "wallet!")
 MENU = ("1 - Water $0.50\r\n2 - Apple Juice $1.00\r\n3 - Cola $1.50\r\n"
@@ -36,6 +38,8 @@ class Session:
         # send its standard error down a pipe, and outlive a hang-up.
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
+            # Ctrl-\ ends the program with no core dump left behind.
+            resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
             if input_file:
                 os.dup2(os.open(input_file, os.O_RDONLY), 0)
             if error_pipe:
@@ -105,7 +109,8 @@ def play_keys(program, keys):
         session.type(KEYS.get(key, key))
         hands_over = key == "Enter" or "\n" in key or (key == "Control+D" and not line)
         line = line[:-1] if key == "Backspace" else "" if key in KEYS else (line + key).split("\n")[-1]
-        session.read_until(lambda: settled(hands_over) and (key != "Control+C" or session.status is not None), key)
+        ends = key in ("Control+C", "Control+\\")
+        session.read_until(lambda: settled(hands_over) and (not ends or session.status is not None), key)
     status = session.exit_status()
     json.dump({"screen": session.seen, "status": 128 - status if status < 0 else status}, sys.stdout)
 

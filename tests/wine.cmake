@@ -31,7 +31,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
             "-DWINESERVER=${WINESERVER_EXECUTABLE}" "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" ${wine32_dlls}
             "-DLOG=${CMAKE_CURRENT_BINARY_DIR}/wine.log" -P "${CMAKE_CURRENT_LIST_FILE}")
     endforeach()
-    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
     set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
     set_tests_properties(wine.start wine.stop PROPERTIES LABELS transcript ENVIRONMENT "${wine_environment}")
     return()
@@ -54,7 +54,7 @@ if(ACTION STREQUAL "start")
     execute_process(COMMAND "${WINESERVER}" --persistent OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.server")
     execute_process(
         COMMAND "${WINE}" wineboot --init
-        OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.boot" RESULT_VARIABLE failed TIMEOUT 120
+        OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.boot" RESULT_VARIABLE failed TIMEOUT 240
     )
     if(failed)
         file(READ "${LOG}.boot" log)

@@ -6,13 +6,26 @@ import { ConsoleStdout, Fd, WASI, WASIProcExit, wasi } from '@bjorn3/browser_was
 import { FitAddon } from '@xterm/addon-fit';
 import { Terminal } from '@xterm/xterm';
 import '@xterm/xterm/css/xterm.css';
-import * as Asyncify from 'asyncify-wasm';
 import './style.css';
 import programBytes from './vending.wasm';
 
-const keys = { enter: '\r', erase: '\x7f', backspace: '\b', endOfInput: '\x04', interrupt: '\x03' };
-// What a shell reports for a program stopped by Ctrl-C (128 + SIGINT).
-const interruptedStatus = 130;
+// What a terminal's line mode does with each key that edits or ends the
+// line, as stty sets them by default: Ctrl-C and Ctrl-\ stop the program, as
+// SIGINT and SIGQUIT would, with the status a shell shows (128 + signal).
+const lineKeys = {
+    '\r': (run) => run.enter(),
+    '\x7f': (run) => run.eraseTo(run.typed().length - 1), // Backspace
+    '\b': (run) => run.eraseTo(run.typed().length - 1), // Ctrl-H
+    '\x15': (run) => run.eraseTo(0), // Ctrl-U: the whole line
+    // Ctrl-W: the blanks before the cursor, then the word before them.
+    '\x17': (run) => run.eraseTo(Array.from(run.line.replace(/[^ \t]*[ \t]*$/, '')).length),
+    '\x04': (run) => run.handOver(run.line), // Ctrl-D
+    '\x03': (run) => run.signal('^C', 130), // Ctrl-C
+    '\x1c': (run) => run.signal('^\\', 131), // Ctrl-\
+};
+// Edits that a phone's keyboard gives as input events alone, under a key of
+// code 229, and the keys that make them.
+const inputKeys = { insertLineBreak: '\r', insertParagraph: '\r', deleteContentBackward: '\x7f', deleteWordBackward: '\x17' };
 
 // On a phone, a smaller font keeps the prompt on one line.
 const fontSize = matchMedia('(max-width: 36rem)').matches ? 10 : 15;
@@ -30,7 +43,7 @@ window.vending = vending;
 
 const status = document.getElementById('status');
 
-class Interrupted extends Error {}
+class Stopped extends Error {}
 
 // One run of the program, and the keyboard as its standard input: a line
 // is handed over on Enter, or as it stands on Ctrl-D, which on an empty line
@@ -41,29 +54,41 @@ class Run {
         this.handedOver = [];
         this.lineRead = false;
         this.wakeReader = null;
-        this.interrupted = false;
+        this.stopped = null;
     }
 
     type(data) {
         for (const key of data) {
-            if (key === keys.enter) {
-                terminal.write('\r\n');
-                this.handOver(`${this.line}\n`);
-            } else if (key === keys.erase || key === keys.backspace) {
-                if (this.line) {
-                    this.line = Array.from(this.line).slice(0, -1).join('');
-                    terminal.write('\b \b');
-                }
-            } else if (key === keys.endOfInput) {
-                this.handOver(this.line);
-            } else if (key === keys.interrupt) {
-                terminal.write('^C');
-                this.stop();
+            if (lineKeys[key]) {
+                lineKeys[key](this);
             } else if (key >= ' ') {
                 this.line += key;
                 terminal.write(key);
             }
         }
+    }
+
+    typed() {
+        return Array.from(this.line);
+    }
+
+    enter() {
+        terminal.write('\r\n');
+        this.handOver(`${this.line}\n`);
+    }
+
+    // Keeps the first LENGTH characters of the line, erasing the rest on the
+    // screen one by one, as a terminal echoes an erase.
+    eraseTo(length) {
+        const typed = this.typed();
+        const kept = Math.max(length, 0);
+        terminal.write('\b \b'.repeat(typed.length - kept));
+        this.line = typed.slice(0, kept).join('');
+    }
+
+    signal(echo, status) {
+        terminal.write(echo);
+        this.stop(status);
     }
 
     handOver(text) {
@@ -72,9 +97,10 @@ class Run {
         this.wake();
     }
 
-    // Ends the run at its next read, or at once where it waits for one.
-    stop() {
-        this.interrupted = true;
+    // Ends the run with STATUS at its next read, or at once where it waits
+    // for one.
+    stop(status) {
+        this.stopped = status;
         this.wake();
     }
 
@@ -115,17 +141,17 @@ class Run {
     }
 
     // The read that the program waits in: it resumes once a line is handed
-    // over, and never once Ctrl-C has stopped the program.
+    // over, and never once the run is stopped.
     async waitForInput() {
-        while (!this.interrupted && this.handedOver.length === 0) {
+        while (this.stopped === null && this.handedOver.length === 0) {
             await new Promise((resolve) => {
                 this.wakeReader = resolve;
                 // Counted once the terminal shows all that was written.
                 terminal.write('', () => vending.waits++);
             });
         }
-        if (this.interrupted) {
-            throw new Interrupted();
+        if (this.stopped !== null) {
+            throw new Stopped();
         }
     }
 
@@ -141,15 +167,18 @@ class Run {
                         this.lineRead = false;
                         return read(fd, ...rest);
                     };
-                    if (fd === 0 && (this.interrupted || this.handedOver.length === 0)) {
+                    if (fd === 0 && (this.stopped !== null || this.handedOver.length === 0)) {
                         return this.waitForInput().then(readLine);
                     }
                     return readLine();
                 },
             },
         };
+        // Loaded only where WebAssembly is, which it builds on.
+        const Asyncify = await import('asyncify-wasm');
         const instance = await Asyncify.instantiate(module, imports);
         host.initialize(instance);
+        this.started = true;
         try {
             await instance.exports._start();
             return 0;
@@ -157,15 +186,18 @@ class Run {
             if (error instanceof WASIProcExit) {
                 return error.code;
             }
-            if (error instanceof Interrupted) {
-                return interruptedStatus;
+            if (error instanceof Stopped) {
+                return this.stopped;
             }
             throw error;
         }
     }
 }
 
-const programModule = WebAssembly.compile(programBytes);
+const programModule = globalThis.WebAssembly ? WebAssembly.compile(programBytes)
+    : Promise.reject(new Error('This browser has no WebAssembly'));
+// Told where it is awaited.
+programModule.catch(() => {});
 let run = null;
 terminal.onData((data) => run?.type(data));
 
@@ -175,22 +207,37 @@ terminal.onData((data) => run?.type(data));
 // with the input event below.
 const pasteKey = (event) => (event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === 'v';
 terminal.attachCustomKeyEventHandler((event) => event.keyCode !== 229 && !pasteKey(event));
-// Suggestion strips, voice typing and phone keyboards insert text with no
-// key of its own, which the terminal in its screen reader mode leaves to the
-// keys. A key held down has given its text already, and a composition gives
-// its own at its end.
+// Suggestion strips, voice typing and phone keyboards give their text and
+// edits as input events alone, which the terminal in its screen reader mode
+// leaves to the keys: Android's own keyboard gives every key so, under a key
+// of code 229. A key that gave its own key event has been taken already, and
+// a composition gives its text at its end.
 let keyDown = false;
 terminal.textarea.addEventListener('keydown', (event) => (keyDown = event.keyCode !== 229));
 terminal.textarea.addEventListener('keyup', () => (keyDown = false));
 terminal.textarea.addEventListener('input', (event) => {
-    if (event.inputType === 'insertText' && event.data && !event.isComposing && !keyDown) {
-        run?.type(event.data);
+    if (keyDown || event.isComposing) {
+        return;
+    }
+    if (inputKeys[event.inputType]) {
+        run?.type(inputKeys[event.inputType]);
+    } else if (/^insert(Text|FromPaste)$/.test(event.inputType) && event.data) {
+        run?.type(event.data.replace(/\r?\n/g, '\r'));
     }
 });
 
+// A browser without WebAssembly, or with it turned off, cannot play, and
+// says so rather than leave the page blank.
+function cannotPlay(error) {
+    const why = 'vending cannot play in this browser: it runs as WebAssembly, which this browser lacks or has turned '
+        + "off (as iPhone's Lockdown Mode, Tor Browser's safer security levels and some managed browsers do).";
+    status.textContent = `${why} ${error.message}.`;
+    terminal.write(`${why}\r\n${error.message}.\r\n`);
+}
+
 async function newWallet() {
     // A run still waiting for a line ends unseen.
-    run?.stop();
+    run?.stop(0);
     const thisRun = new Run();
     run = thisRun;
     terminal.reset();
@@ -202,6 +249,9 @@ async function newWallet() {
     try {
         exitStatus = await thisRun.play(await programModule);
     } catch (error) {
+        if (!thisRun.started) {
+            return cannotPlay(error);
+        }
         // A trap: never an ordinary end.
         terminal.write(`\r\nvending: ${error.message}\r\n`);
         exitStatus = 70;
