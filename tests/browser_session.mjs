@@ -12,7 +12,8 @@
 // Usage: node browser_session.mjs ENGINE PAGE_DIR NATIVE_PROGRAM PYTHON NODE_MODULES SCREENSHOT
 import { execFile, execFileSync, spawn } from 'node:child_process';
 import { promisify } from 'node:util';
-import { readFile, writeFile } from 'node:fs/promises';
+import { mkdtemp, readFile, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
 import { dirname, join, normalize } from 'node:path';
@@ -25,6 +26,8 @@ const data = async (name) => JSON.parse(await readFile(join(here, name), 'utf8')
 const [sessions, engines] = [await data('browser_sessions.json'), await data('browser_engines.json')];
 const axeSource = await readFile(require.resolve('axe-core/axe.min.js'), 'utf8');
 const limit = 30000;
+// How long a screen reader is given to speak an answer.
+const answerTime = 4000;
 const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 const fail = (message) => console.error(message) ?? (process.exitCode = 1);
@@ -46,7 +49,7 @@ const drivers = {
     // Chromium through its DevTools protocol, Firefox through WebDriver BiDi.
     async puppeteer(engine, device) {
         const executablePath = execFileSync('sh', ['-c', `command -v ${engine.command}`]).toString().trim();
-        const browser = await require('puppeteer-core').launch({ ...engine, executablePath, timeout: 30000, protocolTimeout: 30000 });
+        const browser = await require('puppeteer-core').launch({ ...engine, headless: !engine.screenReader, executablePath, timeout: 30000, protocolTimeout: 30000 });
         // Stopped, should the test end first, by this handler: puppeteer's
         // own passes over every other browser in its list, as each one it
         // kills leaves the list. A browser still starting is left to it.
@@ -170,11 +173,16 @@ const nativeBytes = sessions.map(async ({ keys }) => {
 });
 
 // Types the keys, each once the page has settled: a line handed over is
-// answered when the program waits again or has ended.
-async function play(page, keys) {
+// answered when the program waits again or has ended. Where a screen reader
+// listens, gives it time to speak each answer (a key pressed while it speaks
+// cuts it short, as it would for a person), and notes the answers, the first
+// screen among them: when each came, and what it brought to the screen.
+async function play(page, keys, listened) {
     let line = '';
+    const answers = listened ? [{ at: listened, text: await page.run(screenText, null) }] : [];
+    await delay(listened ? answerTime : 0);
     for (const key of keys) {
-        const waits = await page.run(() => window.vending.waits);
+        const [waits, before, at] = [await page.run(() => window.vending.waits), await page.run(screenText, null), Date.now()];
         const [, way, text] = ways.exec(key) ?? [];
         await (way ? enterBy[way](page, text) : namedKeys[key] ? page.press(namedKeys[key]) : page.type(key));
         const typed = typedAs(key);
@@ -182,11 +190,47 @@ async function play(page, keys) {
         line = typed === 'Backspace' ? line.slice(0, -1) : namedKeys[typed] ? '' : (line + typed).split('\n').pop();
         if (handsOver) {
             await waitFor(page, (w) => window.vending.waits > w || window.vending.exitStatus !== null, waits);
+            answers.push({ at, text: (await page.run(screenText, null)).slice(before.length) });
+            await delay(listened ? answerTime : 0);
         }
     }
     // Each session ends the program.
     await waitFor(page, () => window.vending.exitStatus !== null);
-    return { text: await page.run(screenText, null), status: await page.run(() => window.vending.exitStatus) };
+    const end = { at: answers.at(-1)?.at, text: await page.run(() => document.getElementById('status').textContent) };
+    return { text: await page.run(screenText, null), status: await page.run(() => window.vending.exitStatus), answers, end };
+}
+
+// Orca, the screen reader, started for the test on its display and session
+// bus; ready once the accessibility registry has its listener for inserted
+// text. Gives a function that ends it and reads what it spoke: it writes its
+// log in blocks, so the log is whole only once Orca has ended.
+async function startScreenReader() {
+    const log = join(await mkdtemp(join(tmpdir(), 'orca-')), 'debug.log');
+    const orca = spawn('orca', ['--replace', `--debug-file=${log}`], { stdio: 'ignore' });
+    process.on('exit', () => orca.kill('SIGKILL'));
+    const call = async (...args) => (await promisify(execFile)('gdbus', ['call', ...args])).stdout;
+    const events = async () => {
+        const [, bus] = /'([^']*)'/.exec(await call('--session', '-d', 'org.a11y.Bus', '-o', '/org/a11y/bus', '-m', 'org.a11y.Bus.GetAddress'));
+        return call('--address', bus, '-d', 'org.a11y.atspi.Registry', '-o', '/org/a11y/atspi/registry', '-m', 'org.a11y.atspi.Registry.GetRegisteredEvents');
+    };
+    await until(() => events().then((listened) => listened.includes('Object:TextChanged:Insert'), () => false), 'Orca to listen');
+    return async () => {
+        orca.kill('SIGTERM');
+        await until(() => orca.exitCode !== null || orca.signalCode !== null, 'Orca to end');
+        return readFile(log, 'utf8');
+    };
+}
+let stopScreenReader = null;
+
+// Fails unless Orca spoke each answer that brought text, and the end, once
+// and whole, between that answer's key and the next: its log gives each
+// utterance in a line of its own, with its time of day.
+function checkSpoken(said, mode, { answers, end }) {
+    const spoken = [...said.matchAll(/^(\d\d):(\d\d):(\d\d)\.(\d{3})\d* - SPEECH OUTPUT: '(.*?)'(?:\{|$)/gm)]
+        .map(([, hour, minute, second, ms, said]) => ({ at: new Date().setHours(hour, minute, second, ms), said }));
+    const heard = ({ text, at }, until = Infinity) => spoken.filter((u) => u.at >= at && u.at < until && u.said === text.replace(/\s+/g, ' ').trim()).length === 1;
+    const unheard = [...answers.filter(({ text }, i) => text.trim() && !heard(answers[i], answers[i + 1]?.at)), ...(heard(end) ? [] : [end])];
+    (unheard.length ? fail : console.log)(`${mode}: Orca spoke each answer and the end once, whole and in order${unheard.map(({ text }) => `, but not: ${text}`).join('')}`);
 }
 
 // The accessibility rules of axe-core that the page breaks, as it is now,
@@ -217,27 +261,39 @@ async function playAll(engine, url, folder, mode, device) {
     const page = await drivers[engine.driver](engine, device);
     try {
         await page.preload?.(watchErrors);
+        const opened = Date.now();
         console.log(`${mode}: the first screen after ${await firstScreen(page, url)} ms`);
         if (!page.preload) {
             await page.run(watchErrors);
         }
         await audit(page, mode);
-        // On a phone, the sessions of its ways of entering text.
-        const played = [...sessions.entries()].filter(([, { keys }]) => !device || keys.some((key) => ways.test(key)));
+        // On a phone, the sessions of its ways of entering text; with a
+        // screen reader, those for it.
+        const played = [...sessions.entries()].filter(([, { keys, spoken }]) => (stopScreenReader ? spoken
+            : !device || keys.some((key) => ways.test(key))));
+        const heard = [];
         for (const [index, { name, keys }] of played) {
+            // A screen reader hears the first screen as the page opens.
+            const listened = stopScreenReader && opened;
             if (index !== played[0][0]) {
                 await page.click('#new-wallet');
                 await waitFor(page, () => window.vending.waits > 0);
             }
-            const shown = await play(page, keys);
+            const shown = await play(page, keys, listened);
             const native = await nativeBytes[index];
             const expected = { text: await page.run(screenText, native.screen), status: native.status };
             const same = shown.text === expected.text && shown.status === expected.status;
             (same ? console.log : fail)(same ? `${mode}, ${name}: as at a terminal, status ${shown.status}`
                 : `${mode}, ${name}: the page showed (status ${shown.status})\n${shown.text}\nwhere a terminal shows (status ${expected.status})\n${expected.text}`);
+            heard.push([`${mode}, ${name}`, shown]);
             if (index === 2 && !device) {
                 await page.screenshot(screenshot);
             }
+        }
+        if (stopScreenReader) {
+            const said = await stopScreenReader();
+            heard.forEach(([session, shown]) => checkSpoken(said, session, shown));
+            stopScreenReader = null;
         }
         await audit(page, `${mode}, after the sessions`);
         const [errors, asked] = await errorsAndRequests(page);
@@ -279,9 +335,12 @@ const started = Date.now();
 setTimeout(() => { fail('the browser test had not ended after 240 s'); process.exit(); }, 240000).unref();
 const engine = engines.find(({ name }) => name === engineName);
 try {
+    stopScreenReader = engine.screenReader && (await startScreenReader());
     await playAll(engine, `${folder}index.html`, folder, `${engine.name}, from disk`);
-    await playAll(engine, served, served, `${engine.name}, from a static server`);
-    await playAll(engine, served, served, `${engine.name}, on a phone, served`, engine.phone);
+    if (!engine.screenReader) {
+        await playAll(engine, served, served, `${engine.name}, from a static server`);
+        await playAll(engine, served, served, `${engine.name}, on a phone, served`, engine.phone);
+    }
 } catch (error) {
     fail(`${engine.name}: ${error.stack}`);
 }

@@ -260,11 +260,13 @@ async function newWallet() {
         return;
     }
     run = null;
-    // Settled once the terminal shows all that the program wrote.
-    terminal.write('', () => {
+    // Settled once the terminal shows all that the program wrote, and told
+    // once its last answer has reached screen readers too, two frames on: a
+    // screen reader drops a polite message that an answer comes after.
+    terminal.write('', () => requestAnimationFrame(() => requestAnimationFrame(() => {
         vending.exitStatus = exitStatus;
         status.textContent = `vending has ended with status ${exitStatus}. New wallet plays again.`;
-    });
+    })));
 }
 
 document.getElementById('new-wallet').addEventListener('click', newWallet);
