@@ -235,9 +235,11 @@ function cannotPlay(error) {
     terminal.write(`${why}\r\n${error.message}.\r\n`);
 }
 
+let endTold = null;
 async function newWallet() {
-    // A run still waiting for a line ends unseen.
+    // A run still waiting for a line ends unseen, and so does the end of the last.
     run?.stop(0);
+    clearTimeout(endTold);
     const thisRun = new Run();
     run = thisRun;
     terminal.reset();
@@ -260,13 +262,14 @@ async function newWallet() {
         return;
     }
     run = null;
-    // Settled once the terminal shows all that the program wrote, and told
-    // once its last answer has reached screen readers too, two frames on: a
-    // screen reader drops a polite message that an answer comes after.
-    terminal.write('', () => requestAnimationFrame(() => requestAnimationFrame(() => {
+    // Settled once the terminal shows all that the program wrote. The status
+    // line tells the end once a screen reader has had the last answer too:
+    // xterm.js hands it new text at most once a second, and a screen reader
+    // drops a polite message that an assertive one follows at once.
+    terminal.write('', () => {
         vending.exitStatus = exitStatus;
-        status.textContent = `vending has ended with status ${exitStatus}. New wallet plays again.`;
-    })));
+        endTold = setTimeout(() => (status.textContent = `vending has ended with status ${exitStatus}. New wallet plays again.`), 1100);
+    });
 }
 
 document.getElementById('new-wallet').addEventListener('click', newWallet);
