@@ -28,23 +28,22 @@ set(actual_out "${WORK}/stdout")
 set(actual_err "${WORK}/stderr")
 set(command ${LAUNCHER} "${PROGRAM}")
 
-# A closed descriptor, a generated input or a limit can only be had through a
-# shell. The input file is still given so that the program never inherits the
-# terminal.
+# The program runs through the shell, which can close a descriptor, feed it
+# a generated input and set limits. An input file is given all the same, so
+# that the program never inherits the terminal.
+set(input_file /dev/null)
 set(closing "")
 set(feed "")
 set(script sh)
-set(input_file "${INPUT}")
 if(INPUT STREQUAL "closed")
-    string(APPEND closing " <&-")
-    set(input_file /dev/null)
+    set(closing " <&-")
 elseif(INPUT MATCHES "^generated:(.*)")
     set(feed "sh \"\$0\" | ")
     set(script "${CMAKE_MATCH_1}")
-    set(input_file /dev/null)
 elseif(INPUT MATCHES "^reset:(.*)")
     set(command "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/input_then_reset.py" "${CMAKE_MATCH_1}" ${command})
-    set(input_file /dev/null)
+else()
+    set(input_file "${INPUT}")
 endif()
 if(OUTPUT STREQUAL "closed")
     string(APPEND closing " >&-")
@@ -59,10 +58,8 @@ if(OUTPUT_BLOCKS)
     # Ignored, SIGXFSZ no longer kills the program: the write fails instead.
     string(APPEND limit "ulimit -f ${OUTPUT_BLOCKS} && trap '' XFSZ && ")
 endif()
-if(closing OR limit OR feed)
-    # The limits hold for the program alone, not for what feeds it.
-    set(command sh -c "${feed}(${limit}exec \"\$@\"${closing})" "${script}" ${command})
-endif()
+# The limits hold for the program alone, not for what feeds it.
+set(command sh -c "${feed}(${limit}exec \"\$@\"${closing})" "${script}" ${command})
 
 execute_process(COMMAND ${command} INPUT_FILE "${input_file}" OUTPUT_FILE "${actual_out}" ERROR_FILE "${actual_err}"
     RESULT_VARIABLE status TIMEOUT 120)
