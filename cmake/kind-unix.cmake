@@ -12,12 +12,8 @@ set(CPACK_GENERATOR "DEB;TGZ")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "\
-vending starts with a wallet of 15.00 dollars and a menu of five drinks,
-from Water at 0.50 to Rum at 10.00. Type a number a line to buy what the
-wallet covers; the machine says plainly when a choice is refused and when
-the wallet is spent. Sessions can be typed at a terminal or piped in from a
-script.")
+file(READ packaging/description.txt CPACK_DEBIAN_PACKAGE_DESCRIPTION)
+string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 
