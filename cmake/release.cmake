@@ -16,31 +16,24 @@ endif()
 
 set(packages "${top}/build/packages")
 file(REMOVE_RECURSE "${packages}")
-# Each build is its preset and, for a processor of the table, that row.
-set(builds default static mingw mingw64 web)
+# Each build is a preset, or the static-cross preset and a processor of the
+# table, which it builds in build/static-<processor>.
 file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/processors.txt" processors REGEX "^[^#]")
-foreach(row IN LISTS processors)
-    string(REGEX MATCH "^[^ ]+" processor "${row}")
-    list(APPEND builds "static-cross:${processor}")
-endforeach()
-foreach(build IN LISTS builds)
-    string(REPLACE ":" ";" build "${build}")
-    list(POP_FRONT build preset processor)
+list(TRANSFORM processors REPLACE "^([^ ]+).*" "static-cross:\\1")
+foreach(build IN ITEMS default static mingw mingw64 web ${processors})
+    string(REPLACE "static-cross:" "static-" folder "${top}/build/${build}")
+    string(REGEX MATCH "^([^:]+):?(.*)" build "${build}")
+    set(preset "${CMAKE_MATCH_1}")
+    set(processor "${CMAKE_MATCH_2}")
     # Only the Debian package of the default build's two.
     set(generator "")
     if(preset STREQUAL default)
         set(generator -G DEB)
     endif()
-    set(folder "${top}/build/${preset}")
-    if(processor)
-        set(folder "${top}/build/static-${processor}")
-    endif()
     foreach(step "${CMAKE_COMMAND};--preset;${preset}" "${CMAKE_COMMAND};--build;${folder}"
             "${CMAKE_CPACK_COMMAND};--config;${folder}/CPackConfig.cmake;${generator};-B;${packages}")
-        execute_process(
-            COMMAND "${CMAKE_COMMAND}" -E env "VENDING_PROCESSOR=${processor}" ${step}
-            WORKING_DIRECTORY "${top}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY
-        )
+        execute_process(COMMAND "${CMAKE_COMMAND}" -E env "VENDING_PROCESSOR=${processor}" ${step} WORKING_DIRECTORY "${top}"
+            OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
 endforeach()
 
