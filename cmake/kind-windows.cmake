@@ -8,8 +8,5 @@ install(FILES "${PROJECT_BINARY_DIR}/LICENSE.txt" "${PROJECT_BINARY_DIR}/README.
 
 set(CPACK_GENERATOR ZIP)
 # CPack tells 64-bit Windows builds apart only for Microsoft's compiler.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(CPACK_SYSTEM_NAME win64)
-else()
-    set(CPACK_SYSTEM_NAME win32)
-endif()
+math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+set(CPACK_SYSTEM_NAME "win${bits}")
