@@ -36,18 +36,13 @@ list(TRANSFORM license_lines REPLACE "^ $" " .")
 list(JOIN license_lines "\n" VENDING_LICENSE_TEXT)
 configure_file(packaging/copyright.in "${debian_dir}/copyright" @ONLY)
 
-add_custom_command(
-    OUTPUT "${debian_dir}/changelog.gz" "${debian_dir}/vending.6.gz"
+add_custom_command(OUTPUT "${debian_dir}/changelog.gz" "${debian_dir}/vending.6.gz"
     COMMAND "${GZIP_EXECUTABLE}" -9nkf "${debian_dir}/changelog"
     COMMAND "${GZIP_EXECUTABLE}" -9nc "${PROJECT_BINARY_DIR}/vending.6" > "${debian_dir}/vending.6.gz"
-    DEPENDS "${debian_dir}/changelog" "${PROJECT_BINARY_DIR}/vending.6"
-    VERBATIM
-)
+    DEPENDS "${debian_dir}/changelog" "${PROJECT_BINARY_DIR}/vending.6" VERBATIM)
 add_custom_target(debian_files ALL DEPENDS "${debian_dir}/changelog.gz" "${debian_dir}/vending.6.gz")
 
 install(TARGETS vending RUNTIME DESTINATION games COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES "${debian_dir}/vending.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6" COMPONENT debian EXCLUDE_FROM_ALL)
-install(
-    FILES "${debian_dir}/copyright" "${debian_dir}/changelog.gz"
-    DESTINATION "${doc_dir}" COMPONENT debian EXCLUDE_FROM_ALL
-)
+install(FILES "${debian_dir}/copyright" "${debian_dir}/changelog.gz" DESTINATION "${doc_dir}" COMPONENT debian
+    EXCLUDE_FROM_ALL)

@@ -11,10 +11,8 @@ file(WRITE "${PROJECT_BINARY_DIR}/CMakeFiles/vending" [=[#!/bin/sh
 here=$(dirname "$0")
 exec node --no-warnings "$here/run-wasi.mjs" "$here/vending.wasm" "$@"
 ]=])
-file(
-    COPY "${PROJECT_BINARY_DIR}/CMakeFiles/vending" DESTINATION "${PROJECT_BINARY_DIR}"
-    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
-)
+file(COPY "${PROJECT_BINARY_DIR}/CMakeFiles/vending" DESTINATION "${PROJECT_BINARY_DIR}"
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(VENDING_WEB)
     add_subdirectory(web)

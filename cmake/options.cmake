@@ -33,11 +33,9 @@ function(vending_add_warnings target)
         # thread calls it, and the text must be the C library's own.
         target_compile_definitions("${target}" PRIVATE _CRT_SECURE_NO_WARNINGS)
     else()
-        target_compile_options(
-            "${target}" PRIVATE -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow -Wold-style-cast
-            -Wcast-qual -Wformat=2 -Wnull-dereference -Wimplicit-fallthrough -Wnon-virtual-dtor -Woverloaded-virtual
-            -Wdouble-promotion
-        )
+        target_compile_options("${target}" PRIVATE -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
+            -Wold-style-cast -Wcast-qual -Wformat=2 -Wnull-dereference -Wimplicit-fallthrough -Wnon-virtual-dtor
+            -Woverloaded-virtual -Wdouble-promotion)
     endif()
 endfunction()
 
@@ -139,9 +137,8 @@ endfunction()
 # wherever and whenever it is built. The last map given is tried first: the
 # build folder may lie inside the source folder.
 function(vending_map_build_paths target)
-    vending_add_accepted_flags(
-        "${target}" release-compile "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=build"
-    )
+    vending_add_accepted_flags("${target}" release-compile "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=."
+        "-ffile-prefix-map=${PROJECT_BINARY_DIR}=build")
     if(WIN32)
         vending_add_accepted_flags("${target}" link "LINKER:--no-insert-timestamp")
     endif()

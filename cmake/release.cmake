@@ -32,8 +32,8 @@ foreach(build IN ITEMS default static mingw mingw64 web ${processors})
     endif()
     foreach(step "${CMAKE_COMMAND};--preset;${preset}" "${CMAKE_COMMAND};--build;${folder}"
             "${CMAKE_CPACK_COMMAND};--config;${folder}/CPackConfig.cmake;${generator};-B;${packages}")
-        execute_process(COMMAND "${CMAKE_COMMAND}" -E env "VENDING_PROCESSOR=${processor}" ${step} WORKING_DIRECTORY "${top}"
-            OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+        execute_process(COMMAND "${CMAKE_COMMAND}" -E env "VENDING_PROCESSOR=${processor}" ${step}
+            WORKING_DIRECTORY "${top}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
 endforeach()
 

@@ -16,11 +16,9 @@
 if(NOT CMAKE_SCRIPT_MODE_FILE)
     find_program(WINE_EXECUTABLE NAMES wine64 wine PATHS /usr/lib/wine)
     find_program(WINESERVER_EXECUTABLE wineserver PATHS /usr/lib/wine)
-    set(wine_environment
-        "WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wine" WINEDEBUG=-all
-        # No offer to install .NET or a browser engine while the prefix is made.
-        "WINEDLLOVERRIDES=mscoree,mshtml=d"
-    )
+    # No offer to install .NET or a browser engine while the prefix is made.
+    set(wine_environment "WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wine" WINEDEBUG=-all
+        "WINEDLLOVERRIDES=mscoree,mshtml=d")
     set(wine32_dlls "")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         find_path(WINE32_DLLS kernel32.dll PATHS /usr/lib/i386-linux-gnu/wine/i386-windows NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
@@ -52,10 +50,8 @@ endif()
 # a file, never to the pipes ctest waits on.
 if(ACTION STREQUAL "start")
     execute_process(COMMAND "${WINESERVER}" --persistent OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.server")
-    execute_process(
-        COMMAND "${WINE}" wineboot --init
-        OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.boot" RESULT_VARIABLE failed TIMEOUT 240
-    )
+    execute_process(COMMAND "${WINE}" wineboot --init OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.boot"
+        RESULT_VARIABLE failed TIMEOUT 240)
     if(failed)
         file(READ "${LOG}.boot" log)
         message(FATAL_ERROR "Wine could not make its prefix:\n${log}")
