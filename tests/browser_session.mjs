@@ -148,10 +148,8 @@ const enterBy = {
     },
 };
 // The named keys of a session, and of a paste, each its modifier and key.
-const namedKeys = { Enter: [null, 'Enter'], Backspace: [null, 'Backspace'] };
-for (const key of 'CDUW\\') {
-    namedKeys[`Control+${key}`] = ['Control', key.toLowerCase()];
-}
+const namedKeys = { Enter: [null, 'Enter'], Backspace: [null, 'Backspace'],
+    ...Object.fromEntries(Array.from('CDUW\\', (key) => [`Control+${key}`, ['Control', key.toLowerCase()]])) };
 
 // The text a terminal in the page shows, scrollback and all: the page's own,
 // or given the bytes of a pseudo-terminal, another of the same size.
@@ -262,9 +260,7 @@ async function playAll(engine, url, folder, mode, device) {
     try {
         await page.preload?.(watchErrors);
         console.log(`${mode}: the first screen after ${await firstScreen(page, url)} ms`);
-        if (!page.preload) {
-            await page.run(watchErrors);
-        }
+        await (page.preload || page.run(watchErrors));
         await audit(page, mode);
         // On a phone, the sessions of its ways of entering text; with a
         // screen reader, those for it.
@@ -292,9 +288,7 @@ async function playAll(engine, url, folder, mode, device) {
             (same ? console.log : fail)(same ? `${mode}, ${name}: as at a terminal, status ${shown.status}`
                 : `${mode}, ${name}: the page showed (status ${shown.status})\n${shown.text}\nwhere a terminal shows (status ${expected.status})\n${expected.text}`);
             heard.push([`${mode}, ${name}`, shown]);
-            if (index === 2 && !device) {
-                await page.screenshot(screenshot);
-            }
+            await (index === 2 && !device && page.screenshot(screenshot));
         }
         if (stopScreenReader) {
             const said = await stopScreenReader();
