@@ -35,33 +35,32 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
     return()
 endif()
 
+# Stopping needs nothing that may be missing: without a server, there is
+# nothing to stop.
+if(ACTION STREQUAL "stop")
+    execute_process(COMMAND "${WINESERVER}" --kill OUTPUT_QUIET ERROR_QUIET)
+    execute_process(COMMAND "${WINESERVER}" --wait OUTPUT_QUIET ERROR_QUIET TIMEOUT 30)
+    return()
+endif()
 if(NOT EXISTS "${WINE}" OR NOT EXISTS "${WINESERVER}")
-    if(ACTION STREQUAL "stop")
-        return()
-    endif()
     message(FATAL_ERROR "Wine is needed to run the Windows program: install Debian's wine64, then configure again")
 endif()
-if(ACTION STREQUAL "start" AND (EMULATOR MATCHES "NOTFOUND" OR (DEFINED WINE32_DLLS AND NOT EXISTS "${WINE32_DLLS}/kernel32.dll")))
+if(EMULATOR MATCHES "NOTFOUND" OR (DEFINED WINE32_DLLS AND NOT EXISTS "${WINE32_DLLS}/kernel32.dll"))
     message(FATAL_ERROR "The 32-bit Windows program runs under Debian's 32-bit Wine in emulation: install "
         "qemu-user, and wine32:i386 after dpkg --add-architecture i386, then configure again")
 endif()
 
 # Wine's helper processes outlive the command that starts them; they write to
 # a file, never to the pipes ctest waits on.
-if(ACTION STREQUAL "start")
-    execute_process(COMMAND "${WINESERVER}" --persistent OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.server")
-    execute_process(COMMAND "${WINE}" wineboot --init OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.boot"
-        RESULT_VARIABLE failed TIMEOUT 240)
-    if(failed)
-        file(READ "${LOG}.boot" log)
-        message(FATAL_ERROR "Wine could not make its prefix:\n${log}")
-    endif()
-    if(DEFINED WINE32_DLLS)
-        # wineboot fills the 32-bit system folder only where the kernel runs
-        # 32-bit programs itself; these are the files it puts there.
-        file(COPY "${WINE32_DLLS}/" DESTINATION "$ENV{WINEPREFIX}/drive_c/windows/syswow64")
-    endif()
-else()
-    execute_process(COMMAND "${WINESERVER}" --kill OUTPUT_QUIET ERROR_QUIET)
-    execute_process(COMMAND "${WINESERVER}" --wait OUTPUT_QUIET ERROR_QUIET TIMEOUT 30)
+execute_process(COMMAND "${WINESERVER}" --persistent OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.server")
+execute_process(COMMAND "${WINE}" wineboot --init OUTPUT_FILE "${LOG}" ERROR_FILE "${LOG}.boot"
+    RESULT_VARIABLE failed TIMEOUT 240)
+if(failed)
+    file(READ "${LOG}.boot" log)
+    message(FATAL_ERROR "Wine could not make its prefix:\n${log}")
+endif()
+if(DEFINED WINE32_DLLS)
+    # wineboot fills the 32-bit system folder only where the kernel runs
+    # 32-bit programs itself; these are the files it puts there.
+    file(COPY "${WINE32_DLLS}/" DESTINATION "$ENV{WINEPREFIX}/drive_c/windows/syswow64")
 endif()
