@@ -12,8 +12,7 @@
 // Usage: node browser_session.mjs ENGINE PAGE_DIR NATIVE_PROGRAM PYTHON NODE_MODULES SCREENSHOT
 import { execFile, execFileSync, spawn } from 'node:child_process';
 import { promisify } from 'node:util';
-import { mkdtemp, readFile, writeFile } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
+import { readFile, writeFile } from 'node:fs/promises';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
 import { dirname, join, normalize } from 'node:path';
@@ -201,9 +200,10 @@ async function play(page, keys, listened) {
 // Orca, the screen reader, started for the test on its display and session
 // bus; ready once the accessibility registry has its listener for inserted
 // text. Gives a function that ends it and reads what it spoke: it writes its
-// log in blocks, so the log is whole only once Orca has ended.
+// log (beside the screenshot, to look at) in blocks, so the log is whole only
+// once Orca has ended.
 async function startScreenReader() {
-    const log = join(await mkdtemp(join(tmpdir(), 'orca-')), 'debug.log');
+    const log = screenshot.replace(/png$/, 'orca.log');
     const orca = spawn('orca', ['--replace', `--debug-file=${log}`], { stdio: 'ignore' });
     process.on('exit', () => orca.kill('SIGKILL'));
     const call = async (...args) => (await promisify(execFile)('gdbus', ['call', ...args])).stdout;

@@ -46,7 +46,6 @@ class Session:
             os.execvp(command[0], command)
         self.seen = ""
         self.status = None
-        self.quiet = False
 
     def read_until(self, done, waiting_for):
         # Reads what the terminal shows, noting when it has been quiet for
