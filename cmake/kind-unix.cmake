@@ -22,7 +22,6 @@ if(NOT GZIP_EXECUTABLE)
     return()
 endif()
 set(debian_dir "${PROJECT_BINARY_DIR}/debian")
-set(doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME}")
 
 configure_file(packaging/changelog.in "${debian_dir}/changelog" @ONLY)
 
@@ -44,5 +43,5 @@ add_custom_target(debian_files ALL DEPENDS "${debian_dir}/changelog.gz" "${debia
 
 install(TARGETS vending RUNTIME DESTINATION games COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES "${debian_dir}/vending.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6" COMPONENT debian EXCLUDE_FROM_ALL)
-install(FILES "${debian_dir}/copyright" "${debian_dir}/changelog.gz" DESTINATION "${doc_dir}" COMPONENT debian
+install(FILES "${debian_dir}/copyright" "${debian_dir}/changelog.gz" DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT debian
     EXCLUDE_FROM_ALL)

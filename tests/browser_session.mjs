@@ -241,14 +241,6 @@ async function audit(page, mode) {
     (broken.length ? fail : console.log)(`${mode}: the dialogue in the accessibility tree; axe-core finds ${broken.length} accessibility rules broken ${broken.join(', ')}`);
 }
 
-// How long the page took to show its first screen, by its clock from the
-// start of its loading.
-async function firstScreen(page, url) {
-    await page.open(url);
-    await waitFor(page, () => window.vending?.waits > 0);
-    return Math.round(await page.run(() => performance.now()));
-}
-
 // Run in the page, before its script where the driver can: notes each error
 // that nothing caught.
 const watchErrors = () => ['error', 'unhandledrejection'].forEach((type) =>
@@ -259,7 +251,11 @@ async function playAll(engine, url, folder, mode, device) {
     const page = await drivers[engine.driver](engine, device);
     try {
         await page.preload?.(watchErrors);
-        console.log(`${mode}: the first screen after ${await firstScreen(page, url)} ms`);
+        await page.open(url);
+        await waitFor(page, () => window.vending?.waits > 0);
+        // How long the page took to show its first screen, by its clock from
+        // the start of its loading.
+        console.log(`${mode}: the first screen after ${Math.round(await page.run(() => performance.now()))} ms`);
         await (page.preload || page.run(watchErrors));
         await audit(page, mode);
         // On a phone, the sessions of its ways of entering text; with a
@@ -293,7 +289,6 @@ async function playAll(engine, url, folder, mode, device) {
         if (stopScreenReader) {
             const said = await stopScreenReader();
             heard.forEach(([session, shown]) => checkSpoken(said, session, shown));
-            stopScreenReader = null;
         }
         await audit(page, `${mode}, after the sessions`);
         const [errors, asked] = await errorsAndRequests(page);
