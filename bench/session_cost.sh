@@ -19,7 +19,4 @@ for i in 0 1 2; do
     awk -v name="${programs[i]}" -v count="${counts[i]}" -v base="${counts[2]}" \
         'BEGIN { printf "  %-24s %10d  %5.2f times /bin/true\n", name, count, count / base }'
 done
-if ((counts[0] * 4 > counts[2] * 5)); then
-    echo "the static session costs more than 1.25 times /bin/true" >&2
-    exit 1
-fi
+((counts[0] * 4 <= counts[2] * 5)) || { echo "the static session costs more than 1.25 times /bin/true" >&2; exit 1; }
