@@ -224,7 +224,7 @@ let stopScreenReader = null;
 // and whole, between that answer's key and the next: its log gives each
 // utterance in a line of its own, with its time of day.
 function checkSpoken(said, mode, { answers, end }) {
-    const spoken = [...said.matchAll(/^(\d\d):(\d\d):(\d\d)\.(\d{3})\d* - SPEECH OUTPUT: '(.*?)'(?:\{|$)/gm)]
+    const spoken = [...said.matchAll(/^(\d\d):(\d\d):(\d\d)\.(\d{3})\d* - SPEECH OUTPUT: '(.*?)' ?(?:\{|$)/gm)]
         .map(([, hour, minute, second, ms, said]) => ({ at: new Date().setHours(hour, minute, second, ms), said }));
     const heard = ({ text, at }, until = Infinity) => spoken.filter((u) => u.at >= at && u.at < until && u.said === text.replace(/\s+/g, ' ').trim()).length === 1;
     const unheard = [...answers.filter(({ text }, i) => text.trim() && !heard(answers[i], answers[i + 1]?.at)), ...(heard(end) ? [] : [end])];
