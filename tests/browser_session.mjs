@@ -89,7 +89,7 @@ const drivers = {
         return {
             open: (url) => driver.get(url),
             run: (script, ...args) => driver.executeScript(script, ...args),
-            press: ([modifier, name]) => (modifier ? driver.actions().keyDown(keys[modifier]).sendKeys(name).keyUp(keys[modifier])
+            press: ([modifier, name]) => (modifier ? driver.actions().keyDown(keys[modifier]).sendKeys(keys[name] ?? name).keyUp(keys[modifier])
                 : driver.actions().sendKeys(keys[name])).perform(),
             type: (text) => driver.actions().sendKeys(text).perform(),
             click: async (selector) => (await driver.findElement({ css: selector })).click(),
@@ -108,8 +108,8 @@ const drivers = {
 // event of that type alone, which a terminal has as the key it names.
 const ways = /^(insert|compose|ime|paste|229):(.*)$/s;
 const editKeys = { insertLineBreak: 'Enter', insertParagraph: 'Enter', deleteContentBackward: 'Backspace', deleteWordBackward: 'Control+W' };
-// What a terminal is given for KEY.
-const typedAs = (key) => key.replace(ways, (_, way, text) => (way === '229' ? editKeys[text] : text));
+// What a terminal is given for KEY: for Ctrl+Backspace, the word erase it makes in the page.
+const typedAs = (key) => (key === 'Control+Backspace' ? 'Control+W' : key.replace(ways, (_, way, text) => (way === '229' ? editKeys[text] : text)));
 // Run in the page: gives TEXT, or an edit of INPUT_TYPE, as a phone's
 // keyboard does, between a key down and up of code 229.
 const give229 = (text, inputType) => {
@@ -147,7 +147,7 @@ const enterBy = {
     },
 };
 // The named keys of a session, and of a paste, each its modifier and key.
-const namedKeys = { Enter: [null, 'Enter'], Backspace: [null, 'Backspace'],
+const namedKeys = { Enter: [null, 'Enter'], Backspace: [null, 'Backspace'], 'Control+Backspace': ['Control', 'Backspace'],
     ...Object.fromEntries(Array.from('CDUW\\', (key) => [`Control+${key}`, ['Control', key.toLowerCase()]])) };
 
 // The text a terminal in the page shows, scrollback and all: the page's own,

@@ -12,13 +12,16 @@ import programBytes from './vending.wasm';
 // What a terminal's line mode does with each key that edits or ends the
 // line, as stty sets them by default: Ctrl-C and Ctrl-\ stop the program, as
 // SIGINT and SIGQUIT would, with the status a shell shows (128 + signal).
+// Ctrl+Backspace, which xterm.js gives as Ctrl-H, erases the last word as a
+// desktop's text fields do: most browsers keep Ctrl+W for closing the tab.
+const eraseWord = (run) => run.eraseTo(Array.from(run.line.replace(/[^ \t]*[ \t]*$/, '')).length);
 const lineKeys = {
     '\r': (run) => run.enter(),
     '\x7f': (run) => run.eraseTo(run.typed().length - 1), // Backspace
-    '\b': (run) => run.eraseTo(run.typed().length - 1), // Ctrl-H
     '\x15': (run) => run.eraseTo(0), // Ctrl-U: the whole line
     // Ctrl-W: the blanks before the cursor, then the word before them.
-    '\x17': (run) => run.eraseTo(Array.from(run.line.replace(/[^ \t]*[ \t]*$/, '')).length),
+    '\x17': eraseWord,
+    '\b': eraseWord, // Ctrl+Backspace
     '\x04': (run) => run.handOver(run.line), // Ctrl-D
     '\x03': (run) => run.signal('^C', 130), // Ctrl-C
     '\x1c': (run) => run.signal('^\\', 131), // Ctrl-\
