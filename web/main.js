@@ -268,8 +268,10 @@ async function newWallet() {
     // Settled once the terminal shows all that the program wrote. The status
     // line tells the end once a screen reader has had the last answer too:
     // xterm.js hands it new text at most once a second, and a screen reader
-    // drops a polite message that an assertive one follows at once, or that
-    // comes within a tenth of a second of other new text.
+    // may drop a message that comes within a tenth of a second of other new
+    // text. Both the terminal and the status line are assertive, which a
+    // screen reader speaks in the order they come; a polite status it would
+    // speak ahead of an answer still waiting, or drop for it.
     terminal.write('', () => {
         vending.exitStatus = exitStatus;
         endTold = setTimeout(() => (status.textContent = `vending has ended with status ${exitStatus}. New wallet plays again.`), 1500);
