@@ -107,9 +107,11 @@ const drivers = {
 // edit given as Android's keyboard gives it, a key of code 229 and an input
 // event of that type alone, which a terminal has as the key it names.
 const ways = /^(insert|compose|ime|paste|229):(.*)$/s;
-const editKeys = { insertLineBreak: 'Enter', insertParagraph: 'Enter', deleteContentBackward: 'Backspace', deleteWordBackward: 'Control+W' };
-// What a terminal is given for KEY: for Ctrl+Backspace, the word erase it makes in the page.
-const typedAs = (key) => (key === 'Control+Backspace' ? 'Control+W' : key.replace(ways, (_, way, text) => (way === '229' ? editKeys[text] : text)));
+// The edits whose key a terminal has under another name: those input events,
+// and Ctrl+Backspace, which the page takes as the word erase.
+const editKeys = { insertLineBreak: 'Enter', insertParagraph: 'Enter', deleteContentBackward: 'Backspace', deleteWordBackward: 'Control+W', 'Control+Backspace': 'Control+W' };
+// What a terminal is given for KEY.
+const typedAs = (key) => editKeys[key] ?? key.replace(ways, (_, way, text) => (way === '229' ? editKeys[text] : text));
 // Run in the page: gives TEXT, or an edit of INPUT_TYPE, as a phone's
 // keyboard does, between a key down and up of code 229.
 const give229 = (text, inputType) => {
